@@ -1,0 +1,4 @@
+// The option keys, acted on when a key is released.
+#pragma once
+
+void handleKeyUp(unsigned virtualKey);

@@ -1,0 +1,19 @@
+// The process entry: register the class, create the window, run the message loop.
+#include "app/state.h"
+#include "app/window.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  clockState.hinstance = instance;
+  registerWindowClass();
+  if (!createMainWindow(clockState.hinstance, showCommand)) return 0;
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0)) {
+    // The dialog step turns Enter and Escape into commands 1 and 2.
+    if (!IsDialogMessageA(clockState.hwnd, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,16 @@
+// The waggle-dance clock: turns the wall clock into the hour angle and the bee's pose.
+#pragma once
+
+#include "platform/wallclock.h"
+
+// Takes the current wall-clock time as the dance start when a restart is pending.
+void startDance();
+
+// Recomputes the six dance outputs of clockState from the wall clock and local time.
+void updateDance();
+
+// Dance time units since the dance start, for a wall-clock reading `now`.
+double danceElapsed(WallClock now);
+
+// Writes the six dance outputs for an elapsed dance time and a local hour (0-23) and minute.
+void setDanceState(double elapsed, int hour, int minute);

@@ -1,0 +1,4 @@
+// The translucent line along the waggle axis.
+#pragma once
+
+void drawDanceLine();

@@ -1,0 +1,23 @@
+# Compiles BMP files into a C++ table of bitmap resources: each entry holds the 40-byte
+# header and the pixel rows, without the 14-byte file header, found by its identifier.
+# Called as: cmake -DOUTPUT=file.cpp -DBITMAPS="id=path;id=path" -P embed_bitmaps.cmake
+set(body "// Generated from the BMP files in resources/; do not edit.\n#include \"platform/resources.h\"\n\n")
+set(entries "")
+set(index 0)
+foreach(pair IN LISTS BITMAPS)
+  string(REPLACE "=" ";" parts "${pair}")
+  list(GET parts 0 id)
+  list(GET parts 1 path)
+  file(READ "${path}" hex OFFSET 14 HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){32})" "\\1\n" bytes "${bytes}")
+  string(APPEND body "static const unsigned char bitmap${index}[${size}] = {\n${bytes}};\n\n")
+  string(APPEND entries "    {${id}, bitmap${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "const EmbeddedBitmap embeddedBitmaps[] = {\n${entries}    {0, nullptr, 0},\n};\n")
+file(WRITE "${OUTPUT}.tmp" "${body}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

@@ -1,0 +1,58 @@
+# The Linux build: our stand-in for Win32/GDI/WGL, the program on top of it, and the tests.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
+pkg_check_modules(GL REQUIRED IMPORTED_TARGET gl)
+find_package(Threads REQUIRED)
+
+add_library(waggler_platform STATIC
+  platform/window.cpp
+  platform/messages.cpp
+  platform/dialog.cpp
+  platform/wgl.cpp
+  platform/resources.cpp
+  platform/glyphs.cpp
+)
+target_include_directories(waggler_platform PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(waggler_platform PUBLIC
+  PkgConfig::SDL2 PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL
+  Threads::Threads)
+target_link_libraries(waggler_core PUBLIC waggler_platform)
+
+# The two pictures, compiled in; a test variant leaves the honeycomb out.
+function(waggler_bitmaps name)
+  set(output ${CMAKE_BINARY_DIR}/generated/${name}.cpp)
+  set(pairs "")
+  set(files "")
+  foreach(pair IN LISTS ARGN)
+    string(REPLACE "=" ";" parts "${pair}")
+    list(GET parts 1 file)
+    list(APPEND pairs "${pair}")
+    list(APPEND files "${file}")
+  endforeach()
+  string(REPLACE ";" "\\;" pairsArg "${pairs}")
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${output} "-DBITMAPS=${pairsArg}"
+            -P ${CMAKE_SOURCE_DIR}/cmake/embed_bitmaps.cmake
+    DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/embed_bitmaps.cmake
+    VERBATIM)
+  add_library(${name} OBJECT ${output})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+endfunction()
+
+set(stripesBitmap ${CMAKE_SOURCE_DIR}/resources/stripes.bmp)
+set(honeycombBitmap ${CMAKE_SOURCE_DIR}/resources/honeycomb.bmp)
+waggler_bitmaps(waggler_bitmaps_all 103=${stripesBitmap} 105=${honeycombBitmap})
+waggler_bitmaps(waggler_bitmaps_no_honeycomb 103=${stripesBitmap})
+
+add_executable(waggler app/main.cpp platform/entry.cpp)
+target_link_libraries(waggler PRIVATE waggler_core waggler_bitmaps_all)
+
+# Test variant: picture 105 is missing, so the textures cannot load.
+add_executable(waggler-no-honeycomb app/main.cpp platform/entry.cpp)
+target_link_libraries(waggler-no-honeycomb PRIVATE waggler_core waggler_bitmaps_no_honeycomb)
+
+enable_testing()
+add_subdirectory(tests)

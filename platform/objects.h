@@ -1,0 +1,30 @@
+// What the stand-in's handles point to. Shared by the platform files only; the program
+// sees nothing but the opaque handle types of platform/win32.h.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+// A GDI object: a loaded bitmap or a font description.
+struct HGDIOBJ__ {
+  enum class Kind { bitmap, font } kind;
+  // Bitmap: a device-independent section, bottom-up BGR rows aligned to 4 bytes.
+  int width = 0, height = 0;
+  std::vector<unsigned char> bits;
+  // Font: the attributes the font mapper matches (a stock font is a font with a size).
+  int fontHeight = 0;
+  int fontWeight = 0;
+  bool fontItalic = false;
+  bool stockFont = false;
+  std::string fontFace;
+};
+
+// A device context: of one window, or of the screen (GetDC(nullptr)).
+struct HDC__ {
+  HWND window = nullptr;
+  HGDIOBJ font = nullptr;  // the selected font; null means the stock system font
+};

@@ -1,0 +1,7 @@
+// The GL context and the one-time scene set-up, both run inside window creation.
+#pragma once
+
+#include "platform/win32.h"
+
+HGLRC createGLContext(HWND window, HDC dc);
+void initScene(HWND window, HGLRC context);

@@ -1,0 +1,50 @@
+// One frame: camera input, clears, baseline state, projection, lights, viewing transform,
+// then the scene's drawing routines in their fixed order.
+#include "render/frame.h"
+
+#include "app/state.h"
+#include "bee/bee.h"
+#include "bee/dance_line.h"
+#include "render/camera.h"
+#include "render/lights.h"
+#include "text/face.h"
+#include "text/overlays.h"
+
+void renderFrame() {
+  if (GetForegroundWindow() == clockState.hwnd) pollCameraKeys();
+  advanceAutoSpin();
+
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  const float* clear = clockSettings.clearColour;
+  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  glClear(GL_COLOR_BUFFER_BIT);
+
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glDisable(GL_STENCIL_TEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_BLEND);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CCW);
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  // A minimised window reports 0 by 0; any finite aspect will do for an empty viewport.
+  const double aspect = clockSettings.windowHeight > 0
+                            ? static_cast<double>(clockSettings.windowWidth) /
+                                  static_cast<double>(clockSettings.windowHeight)
+                            : 1.0;
+  gluPerspective(45.0, aspect, 20.0, 10000.0);
+  glViewport(0, 0, clockSettings.windowWidth, clockSettings.windowHeight);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  setupLights();
+  applyViewingTransform();
+
+  drawFace();
+  drawBee();
+  if (clockSettings.showDanceLine) drawDanceLine();
+  if (clockState.showDigitalTime) drawDigitalTime();
+  drawCredit();
+}

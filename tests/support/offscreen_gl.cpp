@@ -1,0 +1,116 @@
+// EGL surfaceless pbuffer context (Mesa's llvmpipe when LIBGL_ALWAYS_SOFTWARE is set).
+#include "tests/support/offscreen_gl.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+EGLDisplay display = EGL_NO_DISPLAY;
+EGLContext context = EGL_NO_CONTEXT;
+EGLSurface surface = EGL_NO_SURFACE;
+
+EGLDisplay openSurfacelessDisplay() {
+  auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+      eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  if (!getPlatformDisplay) return EGL_NO_DISPLAY;
+  return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+}
+}  // namespace
+
+bool createOffscreenGL(int width, int height, std::string& reason) {
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  display = openSurfacelessDisplay();
+  if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
+    reason = "no EGL surfaceless display";
+    return false;
+  }
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                                     EGL_OPENGL_BIT,   EGL_RED_SIZE,     8,
+                                     EGL_GREEN_SIZE,   8,                EGL_BLUE_SIZE,
+                                     8,                EGL_ALPHA_SIZE,   8,
+                                     EGL_DEPTH_SIZE,   24,               EGL_STENCIL_SIZE,
+                                     8,                EGL_NONE};
+  EGLConfig config;
+  EGLint count = 0;
+  if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count == 0) {
+    reason = "no EGL config with a pbuffer, depth and stencil";
+    return false;
+  }
+  const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+  surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+  if (surface == EGL_NO_SURFACE) {
+    reason = "cannot create a pbuffer";
+    return false;
+  }
+  eglBindAPI(EGL_OPENGL_API);
+  // No version asked for: the default is the compatibility profile, with GL 1.1 intact.
+  context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+  if (context == EGL_NO_CONTEXT || !eglMakeCurrent(display, surface, surface, context)) {
+    reason = "cannot create or bind a desktop GL context";
+    return false;
+  }
+  return true;
+}
+
+void destroyOffscreenGL() {
+  if (display == EGL_NO_DISPLAY) return;
+  eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
+  if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);
+  eglTerminate(display);
+  display = EGL_NO_DISPLAY;
+  context = EGL_NO_CONTEXT;
+  surface = EGL_NO_SURFACE;
+}
+
+Pixel readPixel(int x, int y) {
+  unsigned char rgba[4] = {};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  return {rgba[0], rgba[1], rgba[2], rgba[3]};
+}
+
+std::vector<Pixel> readFrame(int width, int height) {
+  std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  std::vector<Pixel> pixels;
+  pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (std::size_t i = 0; i < rgba.size(); i += 4)
+    pixels.push_back({rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]});
+  return pixels;
+}
+
+std::string saveFrame(const std::string& name, int width, int height) {
+  const std::filesystem::path folder = std::filesystem::current_path() / "artifacts";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / (name + ".ppm")).string();
+  const std::vector<Pixel> pixels = readFrame(width, height);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return "(could not save " + path + ")";
+  std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+  for (int y = height - 1; y >= 0; --y)  // PPM rows run top-down
+    for (int x = 0; x < width; ++x) {
+      const Pixel& p = pixels[static_cast<std::size_t>(y) * width + x];
+      const unsigned char rgb[3] = {static_cast<unsigned char>(p.r),
+                                    static_cast<unsigned char>(p.g),
+                                    static_cast<unsigned char>(p.b)};
+      std::fwrite(rgb, 1, 3, file);
+    }
+  std::fclose(file);
+  return path;
+}
+
+bool near(const Pixel& actual, int r, int g, int b, int tolerance) {
+  return std::abs(actual.r - r) <= tolerance && std::abs(actual.g - g) <= tolerance &&
+         std::abs(actual.b - b) <= tolerance;
+}
+
+std::string describe(const Pixel& p) {
+  return "(" + std::to_string(p.r) + ", " + std::to_string(p.g) + ", " + std::to_string(p.b) +
+         ", " + std::to_string(p.a) + ")";
+}

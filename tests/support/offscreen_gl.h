@@ -1,0 +1,29 @@
+// An offscreen GL context for render tests: EGL on Mesa's surfaceless platform with a
+// pbuffer, so no X server is needed. Also reads pixels back and saves failure pictures.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <string>
+#include <vector>
+
+struct Pixel {
+  int r, g, b, a;
+};
+
+// Makes a compatibility-profile context current with a width-by-height RGBA pbuffer
+// (24-bit depth, 8-bit stencil). Returns false, with a reason, when none can be had.
+bool createOffscreenGL(int width, int height, std::string& reason);
+void destroyOffscreenGL();
+
+// Reads the colour buffer; (0, 0) is the bottom-left pixel, as in GL.
+Pixel readPixel(int x, int y);
+std::vector<Pixel> readFrame(int width, int height);
+
+// Saves the current colour buffer as a PNG-convertible PPM under the build tree's
+// artefacts folder and returns its path.
+std::string saveFrame(const std::string& name, int width, int height);
+
+// Reports whether `actual` is within `tolerance` of the expected colour in every channel.
+bool near(const Pixel& actual, int r, int g, int b, int tolerance);
+std::string describe(const Pixel& p);

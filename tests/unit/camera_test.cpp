@@ -1,0 +1,98 @@
+// Camera arithmetic: dolly, wheel, orbit, automatic spin and reset.
+#include "app/state.h"
+#include "render/camera.h"
+
+#include <gtest/gtest.h>
+
+class Camera : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clockState = ClockState();
+    resetCamera();
+  }
+};
+
+TEST_F(Camera, ResetPutsTheEyeAt500LookingDownZ) {
+  clockState.eyeX = 3;
+  clockState.eyeHeading = 10;
+  clockState.eyePitch = 5;
+  clockState.spinX = 1;
+  clockState.spinY = 2;
+  resetCamera();
+  EXPECT_EQ(clockState.eyeX, 0.0f);
+  EXPECT_EQ(clockState.eyeY, 0.0f);
+  EXPECT_EQ(clockState.eyeZ, 500.0f);
+  EXPECT_EQ(clockState.eyeHeading, 0.0f);
+  EXPECT_EQ(clockState.eyePitch, 0.0f);
+  EXPECT_EQ(clockState.spinX, 0.0f);
+  EXPECT_EQ(clockState.spinY, 0.0f);
+}
+
+TEST_F(Camera, DollyMovesAlongTheViewDirection) {
+  dollyCamera(10.0f);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 490.0f);
+  EXPECT_FLOAT_EQ(clockState.eyeX, 0.0f);
+  dollyCamera(-25.0f);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 515.0f);
+
+  clockState.eyeHeading = 90.0f;  // looking along +x
+  dollyCamera(10.0f);
+  EXPECT_NEAR(clockState.eyeX, 10.0f, 1e-4);
+  EXPECT_NEAR(clockState.eyeZ, 515.0f, 1e-3);
+
+  resetCamera();
+  clockState.eyePitch = 90.0f;  // looking down -y
+  dollyCamera(10.0f);
+  EXPECT_NEAR(clockState.eyeY, -10.0f, 1e-4);
+}
+
+TEST_F(Camera, EachWheelMessageMoves50UnitsWhateverItsSize) {
+  onMouseWheel(120);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 450.0f);
+  onMouseWheel(0);  // zero counts as forward
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 400.0f);
+  onMouseWheel(9999);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 350.0f);
+  onMouseWheel(10000);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 400.0f);
+  onMouseWheel(static_cast<unsigned short>(-120));
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 450.0f);
+  onMouseWheel(static_cast<unsigned short>(-360));
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 500.0f);
+}
+
+TEST_F(Camera, TenWheelNotchesReachTheFaceAndNothingClamps) {
+  for (int i = 0; i < 10; ++i) onMouseWheel(120);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, 0.0f);
+  onMouseWheel(120);
+  EXPECT_FLOAT_EQ(clockState.eyeZ, -50.0f);
+}
+
+TEST_F(Camera, RightDragTurnsTheScene02DegreesPerPixel) {
+  onMouseMove(10, 10);  // without the button: only recorded
+  EXPECT_EQ(clockState.spinX, 0.0f);
+  onRightButtonDown(100, 100);
+  EXPECT_TRUE(clockState.rightDragging);
+  onMouseMove(110, 130);  // first move counts from the press point
+  EXPECT_FLOAT_EQ(clockState.spinX, 6.0f);
+  EXPECT_FLOAT_EQ(clockState.spinY, 2.0f);
+  onMouseMove(100, 120);  // back: differences are signed
+  EXPECT_FLOAT_EQ(clockState.spinX, 4.0f);
+  EXPECT_FLOAT_EQ(clockState.spinY, 0.0f);
+  onRightButtonUp();
+  EXPECT_FALSE(clockState.rightDragging);
+  onMouseMove(300, 300);
+  EXPECT_FLOAT_EQ(clockState.spinX, 4.0f);
+  EXPECT_EQ(clockState.lastMouseX, 300);
+  EXPECT_EQ(clockState.lastMouseY, 300);
+}
+
+TEST_F(Camera, AutomaticSpinAddsFixedStepsAndNeverWraps) {
+  advanceAutoSpin();
+  EXPECT_EQ(clockState.spinX, 0.0f) << "no spin while the option is off";
+  clockState.autoSpin = true;
+  for (int i = 0; i < 3000; ++i) advanceAutoSpin();
+  EXPECT_NEAR(clockState.spinX, 3000 * 0.26666662, 0.5);
+  EXPECT_NEAR(clockState.spinY, 3000 * 0.0855142, 0.5);
+  EXPECT_GT(clockState.spinX, 360.0f);
+}

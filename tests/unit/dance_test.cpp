@@ -1,0 +1,166 @@
+// The dance clock against independently computed reference values and its edge cases.
+#include "app/state.h"
+#include "bee/dance.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Feeds the dance from a start at `start` and a reading `dS` seconds and `dMs` ms later.
+void danceAfter(long long dS, int dMs, int hour, int minute, std::time_t start = 1700000000) {
+  clockSettings.danceTimeScale = 1.0f;
+  clockState.danceStartSeconds = start;
+  clockState.danceStartMillis = 500;
+  const WallClock now = {static_cast<std::time_t>(start + dS),
+                         static_cast<unsigned short>(500 + dMs)};
+  setDanceState(danceElapsed(now), hour, minute);
+}
+
+struct DanceVector {
+  long long dS;
+  int dMs, hour, minute;
+  float hourAngle;
+  int dancePhase;
+  float phaseProgress, beeX, beeY, beeHeading;
+};
+
+std::vector<DanceVector> readDanceVectors() {
+  std::ifstream file(WAGGLER_TESTDATA "/dance_vectors.csv");
+  std::vector<DanceVector> vectors;
+  std::string line;
+  while (std::getline(file, line)) {
+    if (line.empty() || line[0] == '#' || line[0] == 'd') continue;
+    std::replace(line.begin(), line.end(), ',', ' ');
+    std::istringstream fields(line);
+    DanceVector v;
+    fields >> v.dS >> v.dMs >> v.hour >> v.minute >> v.hourAngle >> v.dancePhase >>
+        v.phaseProgress >> v.beeX >> v.beeY >> v.beeHeading;
+    if (fields) vectors.push_back(v);
+  }
+  return vectors;
+}
+
+}  // namespace
+
+TEST(DanceClock, MatchesTheReferenceVectors) {
+  const std::vector<DanceVector> vectors = readDanceVectors();
+  ASSERT_GE(vectors.size(), 10u) << "reference file missing or unreadable";
+  for (const DanceVector& v : vectors) {
+    SCOPED_TRACE("dS=" + std::to_string(v.dS) + " dMs=" + std::to_string(v.dMs) +
+                 " at " + std::to_string(v.hour) + ":" + std::to_string(v.minute));
+    danceAfter(v.dS, v.dMs, v.hour, v.minute);
+    EXPECT_NEAR(clockState.hourAngle, v.hourAngle, 1e-4);
+    EXPECT_EQ(clockState.dancePhase, v.dancePhase);
+    EXPECT_NEAR(clockState.phaseProgress, v.phaseProgress, 1e-4);
+    EXPECT_NEAR(clockState.beeX, v.beeX, 1e-4);
+    EXPECT_NEAR(clockState.beeY, v.beeY, 1e-4);
+    EXPECT_NEAR(clockState.beeHeading, v.beeHeading, 1e-4);
+  }
+}
+
+TEST(DanceClock, FirstFrameStandsAtTheInnerEndFacingSlightlyLeft) {
+  danceAfter(0, 0, 10, 10);
+  EXPECT_EQ(clockState.dancePhase, 0);
+  EXPECT_EQ(clockState.phaseProgress, 0.0f);
+  EXPECT_FLOAT_EQ(clockState.beeX, 0.0f);
+  EXPECT_FLOAT_EQ(clockState.beeY, -60.0f);
+  EXPECT_FLOAT_EQ(clockState.beeHeading, -25.0f);
+}
+
+TEST(DanceClock, ExactLegBoundariesFallInTheLaterLegWithProgressZero) {
+  const struct {
+    double t;
+    int phase;
+  } boundaries[] = {{2.0, 1}, {3.0, 2}, {5.0, 3}, {6.0, 0}};
+  for (const auto& b : boundaries) {
+    setDanceState(b.t, 0, 0);
+    EXPECT_EQ(clockState.dancePhase, b.phase) << "at cycle time " << b.t;
+    EXPECT_EQ(clockState.phaseProgress, 0.0f) << "at cycle time " << b.t;
+  }
+}
+
+TEST(DanceClock, PositionsJoinAtEveryLegBoundary) {
+  for (double boundary : {2.0, 3.0, 5.0, 6.0}) {
+    setDanceState(boundary - 1e-6, 0, 0);
+    const float x = clockState.beeX, y = clockState.beeY;
+    setDanceState(boundary, 0, 0);
+    EXPECT_NEAR(clockState.beeX, x, 0.01) << "x jumps at " << boundary;
+    EXPECT_NEAR(clockState.beeY, y, 0.01) << "y jumps at " << boundary;
+  }
+}
+
+TEST(DanceClock, HourAngleFollowsTheLocalHourAndMinute) {
+  const struct {
+    int hour, minute;
+    float angle;
+  } cases[] = {{3, 0, -90.0f}, {15, 0, -90.0f}, {11, 59, -359.5f}, {23, 59, -359.5f},
+               {0, 0, 0.0f},   {12, 0, 0.0f},   {9, 30, -285.0f}};
+  for (const auto& c : cases) {
+    setDanceState(0.0, c.hour, c.minute);
+    EXPECT_FLOAT_EQ(clockState.hourAngle, c.angle) << c.hour << ":" << c.minute;
+  }
+}
+
+TEST(DanceClock, ClockSetBackStaysInLegZeroWithNegativeProgress) {
+  danceAfter(-4, 0, 10, 10);  // cycle time -4
+  EXPECT_EQ(clockState.dancePhase, 0);
+  EXPECT_FLOAT_EQ(clockState.phaseProgress, -2.0f);
+  EXPECT_FLOAT_EQ(clockState.beeY, -300.0f);
+
+  danceAfter(-5, -999, 10, 10);  // just short of -6: the lowest point of the run
+  EXPECT_EQ(clockState.dancePhase, 0);
+  EXPECT_LT(clockState.phaseProgress, -2.99f);
+  EXPECT_LT(clockState.beeY, -419.0f);
+  EXPECT_GE(clockState.beeY, -420.0f);
+}
+
+TEST(DanceClock, ReadingThatStraddlesASecondUsesTheNegativeMillisecondDifference) {
+  // Start at .900, read at .100 of the next second: 0.2 s have passed.
+  clockState.danceStartSeconds = 1700000000;
+  clockState.danceStartMillis = 900;
+  clockSettings.danceTimeScale = 1.0f;
+  const double elapsed = danceElapsed({1700000001, 100});
+  EXPECT_NEAR(elapsed, 0.2, 1e-6);
+  setDanceState(elapsed, 0, 0);
+  EXPECT_NEAR(clockState.phaseProgress, 0.1f, 1e-6);
+}
+
+TEST(DanceClock, StartIn2040KeepsCounting) {
+  const std::time_t start2040 = static_cast<std::time_t>(2208988800LL);  // 2040-01-01 UTC
+  ASSERT_GT(static_cast<long long>(start2040), 2147483647LL);
+  danceAfter(7, 250, 10, 10, start2040);  // cycle time 1.25
+  EXPECT_EQ(clockState.dancePhase, 0);
+  EXPECT_FLOAT_EQ(clockState.phaseProgress, 0.625f);
+}
+
+TEST(DanceClock, StartIsTakenOnceAndThenKept) {
+  clockSettings.restartDance = true;
+  startDance();
+  EXPECT_FALSE(clockSettings.restartDance);
+  const std::time_t seconds = clockState.danceStartSeconds;
+  const unsigned short millis = clockState.danceStartMillis;
+  const WallClock now = readWallClock();
+  EXPECT_LE(std::llabs(static_cast<long long>(now.seconds - seconds)), 1);
+  clockState.danceStartSeconds = 42;
+  startDance();
+  EXPECT_EQ(clockState.danceStartSeconds, 42) << "a second start must not move the dance";
+  clockState.danceStartSeconds = seconds;
+  clockState.danceStartMillis = millis;
+}
+
+TEST(DanceClock, TimeScaleStretchesEveryLeg) {
+  clockSettings.danceTimeScale = 2.0f;
+  clockState.danceStartSeconds = 1000;
+  clockState.danceStartMillis = 0;
+  setDanceState(danceElapsed({1004, 0}), 0, 0);  // 2 dance units
+  EXPECT_EQ(clockState.dancePhase, 1);
+  EXPECT_EQ(clockState.phaseProgress, 0.0f);
+  clockSettings.danceTimeScale = 1.0f;
+}

@@ -1,0 +1,99 @@
+// String measurement, numeral texts, time formatting and credit placement.
+#include "app/state.h"
+#include "text/face.h"
+#include "text/fonts.h"
+#include "text/overlays.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+class Measure : public ::testing::Test {
+ protected:
+  void SetUp() override { clockState = ClockState(); }
+  void TearDown() override { clockState = ClockState(); }
+  void glyph(unsigned char c, float advance, float height) {
+    clockState.glyphMetrics[c].gmfCellIncX = advance;
+    clockState.glyphMetrics[c].gmfBlackBoxY = height;
+  }
+};
+
+TEST_F(Measure, WidthSumsAdvancesAndHeightIsTheTallestInk) {
+  glyph('1', 0.5f, 0.7f);
+  glyph('2', 0.6f, 0.72f);
+  glyph(' ', 0.3f, 0.0f);
+  float width, height;
+  measureText("12 1", width, height);
+  EXPECT_FLOAT_EQ(width, 1.9f);
+  EXPECT_FLOAT_EQ(height, 0.72f);
+}
+
+TEST_F(Measure, CodesAbove127IndexByTheirUnsignedValue) {
+  glyph(0xE9, 0.55f, 0.9f);
+  float width, height;
+  measureText("\xE9", width, height);
+  EXPECT_FLOAT_EQ(width, 0.55f);
+  EXPECT_FLOAT_EQ(height, 0.9f);
+}
+
+TEST_F(Measure, Code255MeasuresAsNothing) {
+  float width, height;
+  measureText("\xFF\xFF", width, height);
+  EXPECT_EQ(width, 0.0f);
+  EXPECT_EQ(height, 0.0f);
+}
+
+TEST_F(Measure, NonPositiveHeightsGiveNoVerticalShift) {
+  glyph('-', 0.4f, -0.1f);
+  glyph('_', 0.5f, 0.0f);
+  float width, height;
+  measureText("-_-", width, height);
+  EXPECT_FLOAT_EQ(width, 1.3f);
+  EXPECT_EQ(height, 0.0f);
+}
+
+TEST(Numerals, DecimalAndRomanTexts) {
+  const char* roman[] = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII"};
+  for (int hour = 1; hour <= 12; ++hour) {
+    EXPECT_EQ(numeralText(hour, false), std::to_string(hour));
+    EXPECT_EQ(numeralText(hour, true), roman[hour - 1]);
+  }
+}
+
+TEST(TimeOfDay, HoursHaveNoLeadingZeroMinutesAndSecondsHaveTwoDigits) {
+  std::tm t = {};
+  EXPECT_EQ(formatTimeOfDay(t), "0:00:00");
+  t.tm_hour = 23;
+  t.tm_min = 59;
+  t.tm_sec = 59;
+  EXPECT_EQ(formatTimeOfDay(t), "23:59:59");
+  t.tm_hour = 9;
+  t.tm_min = 5;
+  t.tm_sec = 7;
+  EXPECT_EQ(formatTimeOfDay(t), "9:05:07");
+}
+
+TEST(Credit, TextIsTwentyCharactersNamingTheProgram) {
+  EXPECT_EQ(std::strlen(creditText), 20u);
+  EXPECT_NE(std::strstr(creditText, "Waggler"), nullptr);
+}
+
+TEST(Credit, StartsSevenAndAHalfPixelsPerCharacterFromTheRightEdge) {
+  const struct {
+    int width, height;
+  } sizes[] = {{400, 400}, {384, 361}, {800, 600}, {150, 100}, {149, 15}};
+  for (const auto& size : sizes) {
+    float x, y;
+    creditPosition(20, size.width, size.height, x, y);
+    // Back to pixels: NDC -1..1 spans the window.
+    const float pixelX = (x + 1.0f) * 0.5f * size.width;
+    const float pixelY = (y + 1.0f) * 0.5f * size.height;
+    EXPECT_NEAR(pixelX, size.width - 150.0f, 1e-3) << size.width << "x" << size.height;
+    EXPECT_NEAR(pixelY, 15.0f, 1e-3) << size.width << "x" << size.height;
+  }
+  float x, y;
+  creditPosition(20, 149, 400, x, y);
+  EXPECT_LT(x, -1.0f) << "narrower than 150 pixels puts the line left of the viewport";
+  creditPosition(20, 400, 14, x, y);
+  EXPECT_GT(y, 1.0f) << "lower than 15 pixels puts the line above the viewport";
+}

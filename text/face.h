@@ -1,0 +1,11 @@
+// The honeycomb dial and its twelve numerals.
+#pragma once
+
+#include <string>
+
+extern const char* const romanNumeralTexts[13];  // indexed by hour 1 to 12
+
+// The text drawn for hour 1 to 12, Roman or decimal.
+std::string numeralText(int hour, bool roman);
+
+void drawFace();

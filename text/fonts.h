@@ -1,0 +1,10 @@
+// The bitmap and outline glyph lists, and the one routine that draws extruded text.
+#pragma once
+
+#include <string>
+
+void setupFonts();
+void ScaledText(std::string text, float scaleX, float scaleY);
+
+// Width (sum of advances) and height (tallest inked box, at least 0) of a string in glyph units.
+void measureText(const std::string& text, float& width, float& height);
