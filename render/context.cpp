@@ -34,6 +34,10 @@ void initScene(HWND window, HGLRC context) {
   clockSettings.windowHeight = client.bottom - client.top;
 
   wglMakeCurrent(clockState.hdc, context);
+  setupScene();
+}
+
+void setupScene() {
   glShadeModel(GL_SMOOTH);
   glEnable(GL_AUTO_NORMAL);
   glEnable(GL_DEPTH_TEST);

@@ -10,6 +10,25 @@
 #include "text/face.h"
 #include "text/overlays.h"
 
+#ifdef WAGGLER_CHECK_GL
+#include <cstdio>
+#endif
+
+namespace {
+#ifdef WAGGLER_CHECK_GL
+// Checked builds name the routine after which the first GL error showed up.
+void checkGL(const char* routine) {
+  static bool reported = false;
+  const GLenum error = glGetError();
+  if (error == GL_NO_ERROR || reported) return;
+  std::fprintf(stderr, "waggler: GL error 0x%04X after %s\n", error, routine);
+  reported = true;
+}
+#else
+inline void checkGL(const char*) {}
+#endif
+}  // namespace
+
 void renderFrame() {
   if (GetForegroundWindow() == clockState.hwnd) pollCameraKeys();
   advanceAutoSpin();
@@ -41,10 +60,16 @@ void renderFrame() {
 
   setupLights();
   applyViewingTransform();
+  checkGL("the frame set-up");
 
   drawFace();
+  checkGL("drawFace");
   drawBee();
+  checkGL("drawBee");
   if (clockSettings.showDanceLine) drawDanceLine();
+  checkGL("drawDanceLine");
   if (clockState.showDigitalTime) drawDigitalTime();
+  checkGL("drawDigitalTime");
   drawCredit();
+  checkGL("drawCredit");
 }

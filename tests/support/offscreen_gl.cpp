@@ -12,6 +12,7 @@ namespace {
 EGLDisplay display = EGL_NO_DISPLAY;
 EGLContext context = EGL_NO_CONTEXT;
 EGLSurface surface = EGL_NO_SURFACE;
+int surfaceWidth = 0, surfaceHeight = 0;
 
 EGLDisplay openSurfacelessDisplay() {
   auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -22,6 +23,9 @@ EGLDisplay openSurfacelessDisplay() {
 }  // namespace
 
 bool createOffscreenGL(int width, int height, std::string& reason) {
+  // Test files share one context per process; a large enough one is reused.
+  if (context != EGL_NO_CONTEXT && width <= surfaceWidth && height <= surfaceHeight) return true;
+  destroyOffscreenGL();
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
   display = openSurfacelessDisplay();
   if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
@@ -53,6 +57,8 @@ bool createOffscreenGL(int width, int height, std::string& reason) {
     reason = "cannot create or bind a desktop GL context";
     return false;
   }
+  surfaceWidth = width;
+  surfaceHeight = height;
   return true;
 }
 
@@ -65,6 +71,7 @@ void destroyOffscreenGL() {
   display = EGL_NO_DISPLAY;
   context = EGL_NO_CONTEXT;
   surface = EGL_NO_SURFACE;
+  surfaceWidth = surfaceHeight = 0;
 }
 
 Pixel readPixel(int x, int y) {

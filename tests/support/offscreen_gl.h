@@ -12,7 +12,8 @@ struct Pixel {
 };
 
 // Makes a compatibility-profile context current with a width-by-height RGBA pbuffer
-// (24-bit depth, 8-bit stencil). Returns false, with a reason, when none can be had.
+// (24-bit depth, 8-bit stencil), or keeps the current one when it is large enough.
+// Returns false, with a reason, when none can be had.
 bool createOffscreenGL(int width, int height, std::string& reason);
 void destroyOffscreenGL();
 

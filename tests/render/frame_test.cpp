@@ -1,0 +1,208 @@
+// The frame, the viewing transform, the lights and the textures, drawn offscreen.
+#include "app/state.h"
+#include "render/camera.h"
+#include "render/frame.h"
+#include "tests/support/scene.h"
+#include "tools/bitmaps.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Frame : public ::testing::Test {
+ protected:
+  void prepare(int width, int height) {
+    std::string reason;
+    ASSERT_TRUE(prepareScene(width, height, reason)) << reason;
+  }
+  void SetUp() override { prepare(400, 400); }
+
+  static bool lit(const Pixel& p) { return p.r + p.g + p.b > 30; }
+
+  // First and last lit pixel along a row or a column, or -1 when none.
+  static void litSpanInRow(int y, int width, int& first, int& last) {
+    first = last = -1;
+    for (int x = 0; x < width; ++x)
+      if (lit(readPixel(x, y))) {
+        if (first < 0) first = x;
+        last = x;
+      }
+  }
+  static void litSpanInColumn(int x, int height, int& first, int& last) {
+    first = last = -1;
+    for (int y = 0; y < height; ++y)
+      if (lit(readPixel(x, y))) {
+        if (first < 0) first = y;
+        last = y;
+      }
+  }
+};
+
+}  // namespace
+
+TEST_F(Frame, LeavesTheBaselineStateAndAnEmptyErrorQueue) {
+  renderFrame();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  GLint value = 0;
+  glGetIntegerv(GL_CULL_FACE_MODE, &value);
+  EXPECT_EQ(value, GL_BACK);
+  glGetIntegerv(GL_FRONT_FACE, &value);
+  EXPECT_EQ(value, GL_CCW);
+  glGetIntegerv(GL_BLEND_SRC, &value);
+  EXPECT_EQ(value, GL_SRC_ALPHA);
+  glGetIntegerv(GL_BLEND_DST, &value);
+  EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+  GLint modes[2] = {};
+  glGetIntegerv(GL_POLYGON_MODE, modes);
+  EXPECT_EQ(modes[0], GL_FILL);
+  glGetIntegerv(GL_MATRIX_MODE, &value);
+  EXPECT_EQ(value, GL_MODELVIEW);
+}
+
+TEST_F(Frame, NonSquareClientAreaIsDrawnUndistorted) {
+  prepare(400, 300);
+  clockSettings.showNumerals = false;
+  renderFrame();
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 400);
+  EXPECT_EQ(viewport[3], 300);
+  // The 400-unit face spans 400/418 of the view's height, and as many pixels across.
+  int left, right, bottom, top;
+  litSpanInRow(150, 400, left, right);
+  litSpanInColumn(200, 300, bottom, top);
+  const int faceWidth = right - left + 1, faceHeight = top - bottom + 1;
+  EXPECT_NEAR(faceHeight, 287, 4) << saveFrame("frame-400x300", 400, 300);
+  EXPECT_NEAR(faceWidth, faceHeight, 3) << "aspect must be 4/3: " << saveFrame("frame-400x300", 400, 300);
+}
+
+TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrame) {
+  prepare(0, 0);
+  clockState.autoSpin = true;
+  renderFrame();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_FALSE(clockSettings.restartDance) << "the dance must still start";
+  EXPECT_GT(clockState.spinX, 0.0f) << "the automatic spin must still advance";
+}
+
+TEST_F(Frame, FaceNearlyFillsTheHeightAtTheResetPose) {
+  clockSettings.showNumerals = false;
+  renderFrame();
+  int bottom, top;
+  litSpanInColumn(200, 400, bottom, top);
+  EXPECT_NEAR(top - bottom + 1, 382, 4) << saveFrame("frame-reset-pose", 400, 400);
+}
+
+TEST_F(Frame, DraggingDownBringsTheTopEdgeTowardsTheViewer) {
+  clockSettings.showNumerals = false;
+  onRightButtonDown(200, 200);
+  onMouseMove(200, 300);  // 100 pixels down: 20 degrees about x
+  ASSERT_FLOAT_EQ(clockState.spinX, 20.0f);
+  renderFrame();
+  int bottom, top;
+  litSpanInColumn(200, 400, bottom, top);
+  ASSERT_GT(top - bottom, 100) << saveFrame("frame-dragged", 400, 400);
+  int topLeft, topRight, bottomLeft, bottomRight;
+  litSpanInRow(top - 3, 400, topLeft, topRight);
+  litSpanInRow(bottom + 3, 400, bottomLeft, bottomRight);
+  EXPECT_GT(topRight - topLeft, bottomRight - bottomLeft + 20)
+      << "the nearer top edge must look wider: " << saveFrame("frame-dragged", 400, 400);
+}
+
+TEST_F(Frame, LightsStayWithTheViewerWhenTheSceneTurns) {
+  clockState.spinX = 40.0f;
+  clockState.spinY = -70.0f;
+  dollyCamera(150.0f);
+  renderFrame();
+  float position[4] = {};
+  glGetLightfv(GL_LIGHT0, GL_POSITION, position);  // eye coordinates
+  EXPECT_FLOAT_EQ(position[0], 200.0f);
+  EXPECT_FLOAT_EQ(position[1], 200.0f);
+  EXPECT_FLOAT_EQ(position[2], 0.0f);
+  EXPECT_FLOAT_EQ(position[3], 1.0f);
+  glGetLightfv(GL_LIGHT1, GL_POSITION, position);
+  EXPECT_FLOAT_EQ(position[0], 200.0f);
+  EXPECT_FLOAT_EQ(position[1], 200.0f);
+}
+
+TEST_F(Frame, SpecularColourFollowsTheOption) {
+  float specular[4] = {};
+  renderFrame();
+  glGetLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+  EXPECT_EQ(specular[0], 0.0f);
+  clockState.specularOn = true;
+  renderFrame();
+  glGetLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+  EXPECT_EQ(specular[0], 1.0f);
+  float ambient[4] = {};
+  glGetLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
+  EXPECT_FLOAT_EQ(ambient[0], 0.25f);
+}
+
+namespace {
+// Draws a texture 1:1 over a square of `pixels`, repeated `repeats` times each way.
+void drawTextureFlat(GLuint texture, int pixels, float repeats) {
+  glViewport(0, 0, pixels, pixels);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, pixels, 0, pixels, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_BLEND);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glColor3f(1, 1, 1);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0);
+  glVertex2f(0, 0);
+  glTexCoord2f(repeats, 0);
+  glVertex2f(static_cast<float>(pixels), 0);
+  glTexCoord2f(repeats, repeats);
+  glVertex2f(static_cast<float>(pixels), static_cast<float>(pixels));
+  glTexCoord2f(0, repeats);
+  glVertex2f(0, static_cast<float>(pixels));
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+}
+}  // namespace
+
+TEST_F(Frame, StripeTextureIsYellowAtBothEndsAndBlackInItsFirstBand) {
+  ASSERT_TRUE(clockState.texturesLoaded);
+  drawTextureFlat(clockState.stripeTexture, 128, 1.0f);
+  const Pixel nearBottom = readPixel(64, 0), nearTop = readPixel(64, 127),
+              firstBand = readPixel(64, 12);
+  EXPECT_TRUE(near(nearBottom, 255, 255, 0, 2)) << "t just above 0 should be yellow, got "
+                                                 << describe(nearBottom);
+  EXPECT_TRUE(near(nearTop, 255, 255, 0, 2)) << "t just below 1 should be yellow, got "
+                                              << describe(nearTop);
+  EXPECT_TRUE(near(firstBand, 0, 0, 0, 2)) << "rows 8-16 from the bottom should be black, got "
+                                            << describe(firstBand) << " "
+                                            << saveFrame("stripes", 128, 128);
+}
+
+TEST_F(Frame, HoneycombTextureRepeatsWithoutASeam) {
+  ASSERT_TRUE(clockState.texturesLoaded);
+  drawTextureFlat(clockState.honeycombTexture, 512, 2.0f);
+  const Picture picture = drawHoneycomb();
+  const std::vector<Pixel> frame = readFrame(512, 512);
+  int mismatches = 0;
+  for (int y = 0; y < 512; ++y)
+    for (int x = 0; x < 512; ++x) {
+      const Rgb expected = picture.at(x % 256, 255 - y % 256);  // picture rows run top-down
+      mismatches += !near(frame[static_cast<std::size_t>(y) * 512 + x], expected.r, expected.g,
+                          expected.b, 3);
+    }
+  EXPECT_EQ(mismatches, 0) << "every pixel of a 2x2 repeat should match the picture, within 3: "
+                           << saveFrame("honeycomb-repeat", 512, 512);
+}

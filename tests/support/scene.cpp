@@ -1,0 +1,47 @@
+// Known scene states for render tests.
+#include "tests/support/scene.h"
+
+#include "app/state.h"
+#include "platform/wallclock.h"
+#include "render/context.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+bool prepareScene(int width, int height, std::string& reason) {
+  if (!createOffscreenGL(512, 512, reason)) return false;
+  clockSettings = ClockSettings();
+  clockState = ClockState();
+  clockState.hdc = GetDC(nullptr);
+  clockSettings.windowWidth = width;
+  clockSettings.windowHeight = height;
+  setupScene();
+  return true;
+}
+
+void setLocalTime(int hour, int minute) {
+  const std::time_t now = std::time(nullptr);
+  const long utcMinutes = static_cast<long>((now / 60) % (24 * 60));
+  long offset = (hour * 60 + minute - utcMinutes) % (24 * 60);
+  if (offset < 0) offset += 24 * 60;
+  // POSIX TZ offsets are west-positive: "X-02:30" is 2:30 ahead of UTC.
+  char zone[32];
+  std::snprintf(zone, sizeof zone, "TEST-%02ld:%02ld", offset / 60, offset % 60);
+  setenv("TZ", zone, 1);
+  tzset();
+}
+
+void restoreLocalTime() {
+  unsetenv("TZ");
+  tzset();
+}
+
+void setDanceElapsed(double elapsed) {
+  const WallClock now = readWallClock();
+  const long long nowMillis = static_cast<long long>(now.seconds) * 1000 + now.millis;
+  const long long startMillis = nowMillis - static_cast<long long>(elapsed * 1000.0 + 0.5);
+  clockState.danceStartSeconds = static_cast<std::time_t>(startMillis / 1000);
+  clockState.danceStartMillis = static_cast<unsigned short>(startMillis % 1000);
+  clockSettings.restartDance = false;
+}
