@@ -45,7 +45,9 @@ typedef unsigned short ATOM;
 #define FALSE 0
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY
 #define APIENTRY
+#endif
 
 // Handles are distinct opaque pointer types, so the compiler catches mix-ups.
 struct HWND__;
