@@ -1,0 +1,244 @@
+// The bee and the dance line, drawn offscreen at chosen dance states and local times.
+#include "app/state.h"
+#include "bee/bee.h"
+#include "bee/dance.h"
+#include "bee/dance_line.h"
+#include "render/camera.h"
+#include "render/frame.h"
+#include "tests/support/scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const int size = 400;
+// Scene units to pixels in the bee's plane, 500 units before the reset eye.
+const double pixelsPerUnit = (size / 2) / (500.0 * std::tan(22.5 * 3.14159265358979 / 180.0));
+
+class Bee : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    ASSERT_TRUE(prepareScene(size, size, reason)) << reason;
+    clockSettings.showNumerals = false;
+    clockSettings.showDanceLine = false;
+  }
+  void TearDown() override { restoreLocalTime(); }
+
+  // A frame at hour:00 with the dance `elapsed` seconds old.
+  std::vector<Pixel> frameAt(int hour, double elapsed, float beeScale) {
+    setLocalTime(hour, 0);
+    setDanceElapsed(elapsed);
+    clockSettings.beeScale = beeScale;
+    renderFrame();
+    return readFrame(size, size);
+  }
+
+  // Centre of the pixels that differ between two frames, or (-1, -1) when none do.
+  static void differenceCentre(const std::vector<Pixel>& a, const std::vector<Pixel>& b,
+                               double& x, double& y, int& count) {
+    double sumX = 0, sumY = 0;
+    count = 0;
+    for (int py = 0; py < size; ++py)
+      for (int px = 0; px < size; ++px) {
+        const Pixel& p = a[py * size + px];
+        const Pixel& q = b[py * size + px];
+        if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) {
+          sumX += px;
+          sumY += py;
+          ++count;
+        }
+      }
+    x = count ? sumX / count : -1;
+    y = count ? sumY / count : -1;
+  }
+
+  // Window pixel of a point of the scene's z = 0 plane at the reset pose.
+  static void project(double sceneX, double sceneY, double& x, double& y) {
+    x = size / 2 + sceneX * pixelsPerUnit;
+    y = size / 2 + sceneY * pixelsPerUnit;
+  }
+};
+
+}  // namespace
+
+TEST_F(Bee, StandsWhereTheDancePosePutsItForEachHour) {
+  clockState.texturesLoaded = false;  // a plain face makes the bee easy to pick out
+  const struct {
+    int hour;
+    double dirX, dirY;  // where the waggle run points on the screen
+  } hours[] = {{3, 1, 0}, {6, 0, -1}, {9, -1, 0}, {12, 0, 1}};
+  for (const auto& h : hours) {
+    SCOPED_TRACE("at " + std::to_string(h.hour) + ":00");
+    // 1.5 s in: three quarters along the first run, 30 units out from the centre.
+    const std::vector<Pixel> withBee = frameAt(h.hour, 1.5, 0.05f);
+    const float beeX = clockState.beeX, beeY = clockState.beeY;
+    const float angle = clockState.hourAngle * 3.14159265f / 180.0f;
+    const std::vector<Pixel> without = frameAt(h.hour, 1.5, 0.0f);
+    double x, y, expectedX, expectedY;
+    int count;
+    differenceCentre(withBee, without, x, y, count);
+    ASSERT_GT(count, 0) << "no bee pixels at all";
+    project(beeX * std::cos(angle) - beeY * std::sin(angle),
+            beeX * std::sin(angle) + beeY * std::cos(angle), expectedX, expectedY);
+    EXPECT_NEAR(x, expectedX, 3.0);
+    EXPECT_NEAR(y, expectedY, 3.0);
+    EXPECT_NEAR(x - size / 2, h.dirX * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
+    EXPECT_NEAR(y - size / 2, h.dirY * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
+  }
+}
+
+TEST_F(Bee, FullSizeBeeCentresNearItsPoseAtThreeOClock) {
+  const std::vector<Pixel> withBee = frameAt(3, 1.5, 1.0f);
+  const std::vector<Pixel> without = frameAt(3, 1.5, 0.0f);
+  double x, y;
+  int count;
+  differenceCentre(withBee, without, x, y, count);
+  ASSERT_GT(count, 500) << saveFrame("bee-3-oclock", size, size);
+  // The bee stands 30 units right of the centre; its head end weighs a little more.
+  EXPECT_NEAR(x, size / 2 + 30 * pixelsPerUnit, 12.0) << saveFrame("bee-3-oclock", size, size);
+  EXPECT_NEAR(y, size / 2, 12.0);
+}
+
+namespace {
+// At 12:00, 5.5 s into the dance: half-way round the right loop, at (60, 0), facing down.
+const double loopElapsed = 5.5;
+// The right fore-wing's inner part lies at bee (33, 14): scene (27, -14) when facing down.
+const double wingSceneX = 60 - 33, wingSceneY = -14;
+}  // namespace
+
+TEST_F(Bee, WingsAreTranslucentOverTheDial) {
+  const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
+  const std::vector<Pixel> without = frameAt(12, loopElapsed, 0.0f);
+  double x, y;
+  project(wingSceneX, wingSceneY, x, y);
+  const Pixel wing = withBee[static_cast<int>(y) * size + static_cast<int>(x)];
+  const Pixel behind = without[static_cast<int>(y) * size + static_cast<int>(x)];
+  // Half the wing colour (0.8, 0.8, 0.9) over half of what lies behind.
+  EXPECT_TRUE(near(wing, (204 + behind.r) / 2, (204 + behind.g) / 2, (230 + behind.b) / 2, 16))
+      << "wing " << describe(wing) << " over " << describe(behind) << " "
+      << saveFrame("bee-wing", size, size);
+}
+
+TEST_F(Bee, WingsVanishWhenSeenFromBelow) {
+  clockState.spinX = 180.0f;  // the scene turned over: we look at its underside
+  const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
+  double x, y;
+  project(wingSceneX, -wingSceneY, x, y);  // mirrored by the turn
+  const Pixel seen = withBee[static_cast<int>(y) * size + static_cast<int>(x)];
+  EXPECT_TRUE(near(seen, 0, 0, 0, 8)) << "expected the black background, got " << describe(seen)
+                                      << " " << saveFrame("bee-from-below", size, size);
+}
+
+TEST_F(Bee, AbdomenIsStripedWhenTexturedAndPlainYellowWhenNot) {
+  for (bool textured : {true, false}) {
+    SCOPED_TRACE(textured ? "textured" : "untextured");
+    clockState.texturesLoaded = textured;
+    frameAt(12, loopElapsed, 1.0f);
+    int dark = 0, yellow = 0;
+    double x, y;
+    // Along the rear half of the abdomen, which faces down the screen from (60, 0).
+    for (double sceneY = -2; sceneY <= 14; sceneY += 0.5) {
+      project(60, sceneY, x, y);
+      const Pixel p = readPixel(static_cast<int>(x), static_cast<int>(y));
+      dark += p.r < 90 && p.g < 90;
+      yellow += p.r > 120 && p.g > 0.6 * p.r && p.b < 70;
+    }
+    if (textured) {
+      EXPECT_GT(dark, 2) << saveFrame("abdomen-textured", size, size);
+      EXPECT_GT(yellow, 2) << saveFrame("abdomen-textured", size, size);
+    } else {
+      EXPECT_EQ(dark, 0) << saveFrame("abdomen-plain", size, size);
+    }
+  }
+}
+
+TEST_F(Bee, LeavesTheStateItPromises) {
+  renderFrame();  // baseline state and matrices of a real frame
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  applyViewingTransform();
+  float before[16], after[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, before);
+  drawBee();
+  glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(after[i], before[i]) << "modelview element " << i;
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  float width = 0, colour[4] = {};
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  EXPECT_FLOAT_EQ(width, 2.2f);
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  EXPECT_NEAR(colour[0], 0.1f, 1e-6);
+  EXPECT_NEAR(colour[3], 1.0f, 1e-6);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+  drawDanceLine();
+  glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-4) << "after the line, " << i;
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+}
+
+TEST_F(Bee, WithoutAQuadricTheBeeDrawsNoSpheresAndNothingFails) {
+  clockState.quadric = nullptr;
+  const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const std::vector<Pixel> without = frameAt(12, loopElapsed, 0.0f);
+  double x, y;
+  int count;
+  differenceCentre(withBee, without, x, y, count);
+  EXPECT_GT(count, 0) << "legs and antennae are still drawn";
+  EXPECT_LT(count, 400) << "but no spheres or wings";
+}
+
+namespace {
+// Draws only the dance line for a cycle time at 12:00, on black, from the reset pose.
+void drawLineAlone(double cycleTime) {
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glViewport(0, 0, size, size);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, 1.0, 20.0, 10000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  applyViewingTransform();
+  setDanceState(cycleTime, 0, 0);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);  // as every frame sets it
+  glLineWidth(2.2f);
+  drawDanceLine();
+}
+
+int brightnessAt(double sceneY) {
+  const int y = static_cast<int>(size / 2 + sceneY * pixelsPerUnit);
+  int brightest = 0;
+  for (int x = size / 2 - 2; x <= size / 2 + 2; ++x) {
+    const Pixel p = readPixel(x, y);
+    brightest = std::max(brightest, p.r + p.g + p.b);
+  }
+  return brightest;
+}
+}  // namespace
+
+TEST_F(Bee, DanceLineGrowsBehindTheRunAndFadesInTheLoop) {
+  drawLineAlone(0.0);  // start of a run: zero length
+  int lit = 0;
+  for (const Pixel& p : readFrame(size, size)) lit += p.r + p.g + p.b > 30;
+  EXPECT_EQ(lit, 0) << saveFrame("line-start", size, size);
+
+  drawLineAlone(1.5);  // three quarters of the run: from -60 up to the bee at +30
+  EXPECT_GT(brightnessAt(20), 200) << "line reaches towards the bee's height "
+                                   << saveFrame("line-run", size, size);
+  EXPECT_LT(brightnessAt(40), 30) << "but not beyond it " << saveFrame("line-run", size, size);
+
+  drawLineAlone(2.1);  // early in the left loop: the whole axis, far end nearly opaque
+  const int early = brightnessAt(55);
+  drawLineAlone(2.9);  // late in the loop: the far end has faded
+  const int late = brightnessAt(55);
+  EXPECT_GT(early, 300);
+  EXPECT_LT(late, early / 3) << saveFrame("line-loop-late", size, size);
+}
