@@ -1,0 +1,199 @@
+// Numerals, digital time, credit line and ScaledText, drawn offscreen with the real glyph lists.
+#include "app/keys.h"
+#include "app/state.h"
+#include "render/camera.h"
+#include "render/frame.h"
+#include "tests/support/scene.h"
+#include "text/face.h"
+#include "text/fonts.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const int size = 400;
+const double pixelsPerUnit = (size / 2) / (500.0 * std::tan(22.5 * 3.14159265358979 / 180.0));
+const GLuint unusedListBase = 100000;  // no lists live there: calls draw nothing
+
+struct Difference {
+  int count = 0;
+  double x = -1, y = -1;
+};
+
+// Where two frames differ, within a box (whole frame by default).
+Difference compare(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int x0 = 0,
+                   int y0 = 0, int x1 = size, int y1 = size, int width = size) {
+  Difference d;
+  double sumX = 0, sumY = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const Pixel& p = a[y * width + x];
+      const Pixel& q = b[y * width + x];
+      if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) {
+        sumX += x;
+        sumY += y;
+        ++d.count;
+      }
+    }
+  if (d.count) {
+    d.x = sumX / d.count;
+    d.y = sumY / d.count;
+  }
+  return d;
+}
+
+class Text : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    ASSERT_TRUE(prepareScene(size, size, reason)) << reason;
+    clockSettings.showDanceLine = false;
+    clockSettings.beeScale = 0.0f;  // keep the bee out of the comparisons
+  }
+  std::vector<Pixel> frame(int width = size, int height = size) {
+    renderFrame();
+    return readFrame(width, height);
+  }
+};
+
+}  // namespace
+
+TEST_F(Text, NumeralsStandOnTheirCircleTwelveAtTheTopThreeOnTheRight) {
+  const std::vector<Pixel> with = frame();
+  clockSettings.showNumerals = false;
+  const std::vector<Pixel> without = frame();
+  const double radius = 160 * pixelsPerUnit;
+  for (int hour = 1; hour <= 12; ++hour) {
+    SCOPED_TRACE("numeral " + std::to_string(hour));
+    const double angle = hour * 3.14159265358979 / 6;
+    const int cx = static_cast<int>(size / 2 + radius * std::sin(angle));
+    const int cy = static_cast<int>(size / 2 + radius * std::cos(angle));
+    const Difference d = compare(with, without, std::max(cx - 30, 0), std::max(cy - 25, 0),
+                                 std::min(cx + 30, size), std::min(cy + 25, size));
+    ASSERT_GT(d.count, 20) << saveFrame("numerals", size, size);
+    EXPECT_NEAR(d.x, cx, 5.0);
+    EXPECT_NEAR(d.y, cy, 5.0);
+  }
+  const Difference centre = compare(with, without, 150, 150, 250, 250);
+  EXPECT_EQ(centre.count, 0) << "nothing but the face in the middle of the dial";
+}
+
+TEST_F(Text, RomanNumeralsAppearAfterR) {
+  const std::vector<Pixel> arabic = frame();
+  handleKeyUp('R');
+  const std::vector<Pixel> roman = frame();
+  // "8" and "VIII" at the lower left: the Roman text is much wider.
+  const double angle = 8 * 3.14159265358979 / 6;
+  const int cx = static_cast<int>(size / 2 + 160 * pixelsPerUnit * std::sin(angle));
+  const int cy = static_cast<int>(size / 2 + 160 * pixelsPerUnit * std::cos(angle));
+  const Difference d = compare(arabic, roman, cx - 45, cy - 20, cx + 45, cy + 20);
+  EXPECT_GT(d.count, 100) << saveFrame("roman", size, size);
+  float arabicWidth, romanWidth, height;
+  measureText(numeralText(8, false), arabicWidth, height);
+  measureText(numeralText(8, true), romanWidth, height);
+  EXPECT_GT(romanWidth, 2 * arabicWidth) << "VIII measures wider than 8";
+}
+
+TEST_F(Text, DigitalTimeFloatsAboveTheDialAndIgnoresTheCamera) {
+  const std::vector<Pixel> plain = frame();
+  clockState.showDigitalTime = true;
+  const std::vector<Pixel> shown = frame();
+  const Difference atRest = compare(plain, shown);
+  ASSERT_GT(atRest.count, 200) << saveFrame("digital-time", size, size);
+  // 50 units above the line of sight, 400 in front of the eye.
+  const double expectedY = size / 2 + 50 * (size / 2) / (400 * std::tan(22.5 * 3.14159265 / 180));
+  EXPECT_NEAR(atRest.x, size / 2, 12.0);
+  EXPECT_NEAR(atRest.y, expectedY, 8.0) << saveFrame("digital-time", size, size);
+
+  onMouseWheel(120);  // dolly, and turn the scene
+  clockState.spinY = 25.0f;
+  const std::vector<Pixel> movedShown = frame();
+  clockState.showDigitalTime = false;
+  const std::vector<Pixel> movedPlain = frame();
+  const Difference moved = compare(movedPlain, movedShown);
+  EXPECT_NEAR(moved.x, atRest.x, 6.0) << saveFrame("digital-time-moved", size, size);
+  EXPECT_NEAR(moved.y, atRest.y, 4.0);
+}
+
+TEST_F(Text, CreditLineStandsBottomRightAndVanishesInANarrowWindow) {
+  const std::vector<Pixel> with = frame();
+  const GLuint base = clockState.bitmapFontBase;
+  clockState.bitmapFontBase = unusedListBase;
+  const std::vector<Pixel> without = frame();
+  const Difference whole = compare(with, without);
+  const Difference corner = compare(with, without, size - 160, 0, size, 35);
+  EXPECT_GT(corner.count, 40) << saveFrame("credit", size, size);
+  EXPECT_EQ(whole.count, corner.count) << "the credit line draws only in the bottom-right corner";
+
+  clockState.bitmapFontBase = base;
+  clockSettings.windowWidth = 149;
+  renderFrame();
+  GLint valid = GL_TRUE;
+  glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+  EXPECT_EQ(valid, GL_FALSE) << "a window narrower than 150 pixels has no room for the credit";
+  clockSettings.windowWidth = 150;
+  renderFrame();
+  glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+  EXPECT_EQ(valid, GL_TRUE);
+}
+
+TEST_F(Text, ScaledTextLeavesTheStateItPromises) {
+  renderFrame();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(0, 0, -300);
+  glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
+  glListBase(7);
+  float before[16], after[16], colour[4];
+  glGetFloatv(GL_MODELVIEW_MATRIX, before);
+
+  ScaledText("", 30, 30);  // empty: touches nothing
+  GLint base = 0;
+  glGetIntegerv(GL_LIST_BASE, &base);
+  EXPECT_EQ(base, 7);
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+
+  glDisable(GL_LIGHTING);
+  glFrontFace(GL_CW);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  ScaledText("12:34", 30, 30);
+  glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(after[i], before[i]) << "modelview element " << i;
+  GLint value = 0;
+  glGetIntegerv(GL_LIST_BASE, &value);
+  EXPECT_EQ(static_cast<GLuint>(value), clockState.outlineFontBase);
+  GLint modes[2] = {};
+  glGetIntegerv(GL_POLYGON_MODE, modes);
+  EXPECT_EQ(modes[0], GL_FILL);
+  glGetIntegerv(GL_FRONT_FACE, &value);
+  EXPECT_EQ(value, GL_CCW);
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  EXPECT_FLOAT_EQ(colour[0], 0.25f);
+  EXPECT_FLOAT_EQ(colour[3], 1.0f) << "alpha divided by three and multiplied back";
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Text, ZeroSizeWindowDrawsTextWithoutFault) {
+  clockSettings.windowWidth = 0;
+  clockSettings.windowHeight = 0;
+  clockState.showDigitalTime = true;
+  renderFrame();
+  ScaledText("9:05:07", 40, 40);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Text, FailedOutlineBuildDrawsNoTextAndTheFrameGoesOn) {
+  std::memset(clockState.glyphMetrics, 0, sizeof clockState.glyphMetrics);
+  clockState.outlineFontBase = unusedListBase;
+  const std::vector<Pixel> with = frame();
+  clockSettings.showNumerals = false;
+  const std::vector<Pixel> without = frame();
+  EXPECT_EQ(compare(with, without).count, 0) << saveFrame("no-outline-font", size, size);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
