@@ -2,9 +2,9 @@
 // run-time state that starts at zero. Every part of the program reads and writes them directly.
 #pragma once
 
-#include "platform/win32.h"
-
 #include <ctime>
+
+#include "platform/win32.h"
 
 struct ClockSettings {
   float danceTimeScale = 1.0f;

@@ -2,13 +2,13 @@
 // set-up on creation, a frame per tick, the quit question, and tear-down.
 #include "app/window.h"
 
+#include <cstdint>
+
 #include "app/keys.h"
 #include "app/state.h"
 #include "render/camera.h"
 #include "render/context.h"
 #include "render/frame.h"
-
-#include <cstdint>
 
 namespace {
 const UINT_PTR frameTimer = 1;
@@ -23,17 +23,17 @@ void registerWindowClass() {
   windowClass.lpfnWndProc = windowProc;
   windowClass.hInstance = clockState.hinstance;
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::intptr_t>(COLOR_WINDOW + 1));
+  windowClass.hbrBackground =
+      reinterpret_cast<HBRUSH>(static_cast<std::intptr_t>(COLOR_WINDOW + 1));
   windowClass.lpszClassName = windowClassName;
   RegisterClassExA(&windowClass);
 }
 
 bool createMainWindow(HINSTANCE instance, int showCommand) {
-  HWND window = CreateWindowExA(0, windowClassName, windowTitle,
-                                WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                clockSettings.windowX, clockSettings.windowY,
-                                clockSettings.windowWidth, clockSettings.windowHeight, nullptr,
-                                nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(
+      0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+      clockSettings.windowX, clockSettings.windowY, clockSettings.windowWidth,
+      clockSettings.windowHeight, nullptr, nullptr, instance, nullptr);
   if (!window) return false;
   ShowWindow(window, showCommand);
   UpdateWindow(window);
@@ -74,24 +74,13 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 1;
       }
       break;
-    case WM_KEYUP:
-      handleKeyUp(static_cast<unsigned>(wParam));
-      return 0;
-    case WM_RBUTTONDOWN:
-      onRightButtonDown(LOWORD(lParam), HIWORD(lParam));
-      return 0;
-    case WM_RBUTTONUP:
-      onRightButtonUp();
-      return 0;
-    case WM_MOUSEMOVE:
-      onMouseMove(LOWORD(lParam), HIWORD(lParam));
-      return 0;
-    case WM_MOUSEWHEEL:
-      onMouseWheel(HIWORD(wParam));
-      return 0;
+    case WM_KEYUP: handleKeyUp(static_cast<unsigned>(wParam)); return 0;
+    case WM_RBUTTONDOWN: onRightButtonDown(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_RBUTTONUP: onRightButtonUp(); return 0;
+    case WM_MOUSEMOVE: onMouseMove(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_MOUSEWHEEL: onMouseWheel(HIWORD(wParam)); return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      return 0;
+    case WM_LBUTTONUP: return 0;
     case WM_DESTROY:
       ReleaseDC(window, clockState.hdc);
       wglMakeCurrent(nullptr, nullptr);

@@ -2,11 +2,11 @@
 // drawn in immediate mode at the pose the dance clock gives.
 #include "bee/bee.h"
 
-#include "app/state.h"
-#include "bee/dance.h"
-
 #include <cmath>
 #include <initializer_list>
+
+#include "app/state.h"
+#include "bee/dance.h"
 
 namespace {
 const float sixteenPi = 50.265484f;  // 8 leg swings per unit of progress

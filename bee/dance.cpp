@@ -2,9 +2,9 @@
 // taken from the stored single-precision progress, so both platforms agree to the last bit.
 #include "bee/dance.h"
 
-#include "app/state.h"
-
 #include <cmath>
+
+#include "app/state.h"
 
 namespace {
 const float millisToSeconds = 0.001f;

@@ -18,7 +18,8 @@ inline WallClock readWallClock() {
   const unsigned long long ticks =
       (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
   const unsigned long long unixMillis = (ticks - 116444736000000000ULL) / 10000ULL;
-  return {static_cast<std::time_t>(unixMillis / 1000), static_cast<unsigned short>(unixMillis % 1000)};
+  return {static_cast<std::time_t>(unixMillis / 1000),
+          static_cast<unsigned short>(unixMillis % 1000)};
 }
 
 #else

@@ -11,14 +11,15 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <windows.h>
 
 #else
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+
 #include <cstdint>
 
 // Basic types, sized as on 64-bit Windows.
@@ -287,10 +288,9 @@ BOOL DeleteObject(HGDIOBJ object);
 
 // Fonts and glyph lists (platform/glyphs.cpp).
 HGDIOBJ GetStockObject(int which);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outputPrecision, DWORD clipPrecision, DWORD quality,
-                  DWORD pitchAndFamily, LPCSTR faceName);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase);
 BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,

@@ -1,9 +1,9 @@
 // The camera and the scene's spin: every input that moves them, and the viewing transform.
 #include "render/camera.h"
 
-#include "app/state.h"
-
 #include <cmath>
+
+#include "app/state.h"
 
 namespace {
 const float degreesToRadians = 0.017453292f;  // single precision, as the camera has always used
@@ -14,7 +14,9 @@ const float orbitGain = 0.2f;  // degrees per pixel
 const float autoSpinX = 0.26666662f;
 const float autoSpinY = 0.0855142f;
 
-bool keyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+bool keyDown(int virtualKey) {
+  return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
 
 float dollyFactor() {
   float factor = 1.0f;
@@ -67,7 +69,9 @@ void onRightButtonDown(int x, int y) {
   clockState.rightDragging = true;
 }
 
-void onRightButtonUp() { clockState.rightDragging = false; }
+void onRightButtonUp() {
+  clockState.rightDragging = false;
+}
 
 void onMouseMove(int x, int y) {
   if (clockState.rightDragging) {

@@ -2,13 +2,13 @@
 // numerals on a circle of radius 160 in the plane of the origin.
 #include "text/face.h"
 
-#include "app/state.h"
-#include "text/fonts.h"
-
 #include <cmath>
 #include <cstdio>
 
-const char* const romanNumeralTexts[13] = {"",  "I",    "II", "III", "IV", "V", "VI",
+#include "app/state.h"
+#include "text/fonts.h"
+
+const char* const romanNumeralTexts[13] = {"",    "I",    "II", "III", "IV", "V",  "VI",
                                            "VII", "VIII", "IX", "X",   "XI", "XII"};
 
 std::string numeralText(int hour, bool roman) {

@@ -11,9 +11,9 @@ void setupFonts() {
     MessageBoxA(clockState.hwnd, "Error - could not setup font bitmaps", "Error!", MB_OK);
 
   clockState.outlineFontBase = glGenLists(256);
-  HFONT font = CreateFontA(12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           nullptr);
+  HFONT font =
+      CreateFontA(12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, nullptr);
   SelectObject(clockState.hdc, font);
   // 255 glyphs: code 255 keeps its reserved list undefined and its metrics zero.
   if (!wglUseFontOutlinesA(clockState.hdc, 0, 255, clockState.outlineFontBase, 0.0f, 0.1f,

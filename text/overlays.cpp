@@ -2,11 +2,11 @@
 // credit line in bitmap glyphs near the bottom-right corner of the window.
 #include "text/overlays.h"
 
-#include "app/state.h"
-#include "text/fonts.h"
-
 #include <cstdio>
 #include <cstring>
+
+#include "app/state.h"
+#include "text/fonts.h"
 
 const char* const creditText = "Waggler: a bee clock";
 

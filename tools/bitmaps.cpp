@@ -17,9 +17,9 @@ struct Segment {
 
 // Wall centre lines in pixels from the top-left; they run past the edges and wrap.
 const Segment honeycombWalls[] = {
-    {36, 4, 120, 4},    {36, 132, 120, 132},  {163, 68, 251, 68},   {163, 196, 251, 196},
-    {120, 4, 163, 68},  {163, 68, 120, 132},  {120, 132, 163, 196}, {163, 196, 120, 260},
-    {36, 4, -5, 68},    {-5, 68, 36, 132},    {36, 132, -5, 196},   {-5, 196, 36, 260},
+    {36, 4, 120, 4},   {36, 132, 120, 132}, {163, 68, 251, 68},   {163, 196, 251, 196},
+    {120, 4, 163, 68}, {163, 68, 120, 132}, {120, 132, 163, 196}, {163, 196, 120, 260},
+    {36, 4, -5, 68},   {-5, 68, 36, 132},   {36, 132, -5, 196},   {-5, 196, 36, 260},
 };
 const float wallHalfWidth = 4.0f;
 
@@ -67,7 +67,8 @@ Picture drawHoneycomb() {
   for (int y = 0; y < picture.height; ++y)
     for (int x = 0; x < picture.width; ++x) {
       Rgb colour = yellow;
-      if (onWall(x, y, picture.width)) colour = (x % 2 == 0 && y % 2 == 0) ? wallDotOrange : wallOrange;
+      if (onWall(x, y, picture.width))
+        colour = (x % 2 == 0 && y % 2 == 0) ? wallDotOrange : wallOrange;
       picture.pixels.push_back(colour);
     }
   return picture;

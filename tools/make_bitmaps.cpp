@@ -1,8 +1,8 @@
 // Writes resources/stripes.bmp and resources/honeycomb.bmp (or into the folder given).
-#include "tools/bitmaps.h"
-
 #include <cstdio>
 #include <string>
+
+#include "tools/bitmaps.h"
 
 static bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");

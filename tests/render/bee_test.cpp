@@ -1,15 +1,16 @@
 // The bee and the dance line, drawn offscreen at chosen dance states and local times.
-#include "app/state.h"
 #include "bee/bee.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/state.h"
 #include "bee/dance.h"
 #include "bee/dance_line.h"
 #include "render/camera.h"
 #include "render/frame.h"
 #include "tests/support/scene.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
 
 namespace {
 
@@ -37,8 +38,8 @@ class Bee : public ::testing::Test {
   }
 
   // Centre of the pixels that differ between two frames, or (-1, -1) when none do.
-  static void differenceCentre(const std::vector<Pixel>& a, const std::vector<Pixel>& b,
-                               double& x, double& y, int& count) {
+  static void differenceCentre(const std::vector<Pixel>& a, const std::vector<Pixel>& b, double& x,
+                               double& y, int& count) {
     double sumX = 0, sumY = 0;
     count = 0;
     for (int py = 0; py < size; ++py)
@@ -231,8 +232,8 @@ TEST_F(Bee, DanceLineGrowsBehindTheRunAndFadesInTheLoop) {
   EXPECT_EQ(lit, 0) << saveFrame("line-start", size, size);
 
   drawLineAlone(1.5);  // three quarters of the run: from -60 up to the bee at +30
-  EXPECT_GT(brightnessAt(20), 200) << "line reaches towards the bee's height "
-                                   << saveFrame("line-run", size, size);
+  EXPECT_GT(brightnessAt(20), 200)
+      << "line reaches towards the bee's height " << saveFrame("line-run", size, size);
   EXPECT_LT(brightnessAt(40), 30) << "but not beyond it " << saveFrame("line-run", size, size);
 
   drawLineAlone(2.1);  // early in the left loop: the whole axis, far end nearly opaque

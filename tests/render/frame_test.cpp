@@ -1,11 +1,12 @@
 // The frame, the viewing transform, the lights and the textures, drawn offscreen.
-#include "app/state.h"
-#include "render/camera.h"
 #include "render/frame.h"
-#include "tests/support/scene.h"
-#include "tools/bitmaps.h"
 
 #include <gtest/gtest.h>
+
+#include "app/state.h"
+#include "render/camera.h"
+#include "tests/support/scene.h"
+#include "tools/bitmaps.h"
 
 namespace {
 
@@ -79,7 +80,8 @@ TEST_F(Frame, NonSquareClientAreaIsDrawnUndistorted) {
   litSpanInColumn(200, 300, bottom, top);
   const int faceWidth = right - left + 1, faceHeight = top - bottom + 1;
   EXPECT_NEAR(faceHeight, 287, 4) << saveFrame("frame-400x300", 400, 300);
-  EXPECT_NEAR(faceWidth, faceHeight, 3) << "aspect must be 4/3: " << saveFrame("frame-400x300", 400, 300);
+  EXPECT_NEAR(faceWidth, faceHeight, 3)
+      << "aspect must be 4/3: " << saveFrame("frame-400x300", 400, 300);
 }
 
 TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrame) {
@@ -182,13 +184,13 @@ TEST_F(Frame, StripeTextureIsYellowAtBothEndsAndBlackInItsFirstBand) {
   drawTextureFlat(clockState.stripeTexture, 128, 1.0f);
   const Pixel nearBottom = readPixel(64, 0), nearTop = readPixel(64, 127),
               firstBand = readPixel(64, 12);
-  EXPECT_TRUE(near(nearBottom, 255, 255, 0, 2)) << "t just above 0 should be yellow, got "
-                                                 << describe(nearBottom);
-  EXPECT_TRUE(near(nearTop, 255, 255, 0, 2)) << "t just below 1 should be yellow, got "
-                                              << describe(nearTop);
-  EXPECT_TRUE(near(firstBand, 0, 0, 0, 2)) << "rows 8-16 from the bottom should be black, got "
-                                            << describe(firstBand) << " "
-                                            << saveFrame("stripes", 128, 128);
+  EXPECT_TRUE(near(nearBottom, 255, 255, 0, 2))
+      << "t just above 0 should be yellow, got " << describe(nearBottom);
+  EXPECT_TRUE(near(nearTop, 255, 255, 0, 2))
+      << "t just below 1 should be yellow, got " << describe(nearTop);
+  EXPECT_TRUE(near(firstBand, 0, 0, 0, 2))
+      << "rows 8-16 from the bottom should be black, got " << describe(firstBand) << " "
+      << saveFrame("stripes", 128, 128);
 }
 
 TEST_F(Frame, HoneycombTextureRepeatsWithoutASeam) {

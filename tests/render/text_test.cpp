@@ -1,4 +1,9 @@
 // Numerals, digital time, credit line and ScaledText, drawn offscreen with the real glyph lists.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
 #include "app/keys.h"
 #include "app/state.h"
 #include "render/camera.h"
@@ -6,11 +11,6 @@
 #include "tests/support/scene.h"
 #include "text/face.h"
 #include "text/fonts.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -24,8 +24,8 @@ struct Difference {
 };
 
 // Where two frames differ, within a box (whole frame by default).
-Difference compare(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int x0 = 0,
-                   int y0 = 0, int x1 = size, int y1 = size, int width = size) {
+Difference compare(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int x0 = 0, int y0 = 0,
+                   int x1 = size, int y1 = size, int width = size) {
   Difference d;
   double sumX = 0, sumY = 0;
   for (int y = y0; y < y1; ++y)

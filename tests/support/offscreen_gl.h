@@ -2,10 +2,10 @@
 // pbuffer, so no X server is needed. Also reads pixels back and saves failure pictures.
 #pragma once
 
-#include "platform/win32.h"
-
 #include <string>
 #include <vector>
+
+#include "platform/win32.h"
 
 struct Pixel {
   int r, g, b, a;

@@ -1,13 +1,13 @@
 // Known scene states for render tests.
 #include "tests/support/scene.h"
 
-#include "app/state.h"
-#include "platform/wallclock.h"
-#include "render/context.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+#include "app/state.h"
+#include "platform/wallclock.h"
+#include "render/context.h"
 
 bool prepareScene(int width, int height, std::string& reason) {
   if (!createOffscreenGL(512, 512, reason)) return false;

@@ -1,9 +1,9 @@
 // Puts the clock's records and scene into a known state on the offscreen context.
 #pragma once
 
-#include "tests/support/offscreen_gl.h"
-
 #include <string>
+
+#include "tests/support/offscreen_gl.h"
 
 // Fresh records, a client area of width by height, and the one-time scene set-up.
 // Returns false, with a reason, when no offscreen context can be had.

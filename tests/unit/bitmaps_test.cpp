@@ -14,8 +14,12 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 unsigned read32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<unsigned>(b[at + 3]) << 24);
 }
-bool same(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
-bool isWall(Rgb c) { return c.r == 255 && (c.g == 146 || c.g == 109) && c.b == 0; }
+bool same(Rgb a, Rgb b) {
+  return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+bool isWall(Rgb c) {
+  return c.r == 255 && (c.g == 146 || c.g == 109) && c.b == 0;
+}
 const Rgb yellow = {255, 255, 0};
 }  // namespace
 

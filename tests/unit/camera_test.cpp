@@ -1,8 +1,9 @@
 // Camera arithmetic: dolly, wheel, orbit, automatic spin and reset.
-#include "app/state.h"
 #include "render/camera.h"
 
 #include <gtest/gtest.h>
+
+#include "app/state.h"
 
 class Camera : public ::testing::Test {
  protected:

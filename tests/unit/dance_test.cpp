@@ -1,5 +1,4 @@
 // The dance clock against independently computed reference values and its edge cases.
-#include "app/state.h"
 #include "bee/dance.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "app/state.h"
 
 namespace {
 
@@ -53,8 +54,8 @@ TEST(DanceClock, MatchesTheReferenceVectors) {
   const std::vector<DanceVector> vectors = readDanceVectors();
   ASSERT_GE(vectors.size(), 10u) << "reference file missing or unreadable";
   for (const DanceVector& v : vectors) {
-    SCOPED_TRACE("dS=" + std::to_string(v.dS) + " dMs=" + std::to_string(v.dMs) +
-                 " at " + std::to_string(v.hour) + ":" + std::to_string(v.minute));
+    SCOPED_TRACE("dS=" + std::to_string(v.dS) + " dMs=" + std::to_string(v.dMs) + " at " +
+                 std::to_string(v.hour) + ":" + std::to_string(v.minute));
     danceAfter(v.dS, v.dMs, v.hour, v.minute);
     EXPECT_NEAR(clockState.hourAngle, v.hourAngle, 1e-4);
     EXPECT_EQ(clockState.dancePhase, v.dancePhase);

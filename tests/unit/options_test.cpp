@@ -1,14 +1,16 @@
 // Start-up defaults, the toggle rule and the option keys.
-#include "app/keys.h"
-#include "app/state.h"
-#include "render/camera.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "app/keys.h"
+#include "app/state.h"
+#include "render/camera.h"
+
 namespace {
-void setByte(bool& option, unsigned char value) { std::memcpy(&option, &value, 1); }
+void setByte(bool& option, unsigned char value) {
+  std::memcpy(&option, &value, 1);
+}
 unsigned char byteOf(const bool& option) {
   unsigned char value;
   std::memcpy(&value, &option, 1);
@@ -89,9 +91,10 @@ TEST_F(OptionKeys, LettersToggleTheirOneOption) {
     unsigned key;
     bool* option;
     bool initial;
-  } letters[] = {{'A', &clockSettings.showDanceLine, true}, {'D', &clockState.autoSpin, false},
-                 {'I', &clockState.showDigitalTime, false}, {'R', &clockState.romanNumerals, false},
-                 {'S', &clockState.specularOn, false},       {'T', &clockSettings.showNumerals, true}};
+  } letters[] = {
+      {'A', &clockSettings.showDanceLine, true}, {'D', &clockState.autoSpin, false},
+      {'I', &clockState.showDigitalTime, false}, {'R', &clockState.romanNumerals, false},
+      {'S', &clockState.specularOn, false},      {'T', &clockSettings.showNumerals, true}};
   for (const auto& letter : letters) {
     const ClockSettings settingsBefore = clockSettings;
     handleKeyUp(letter.key);
@@ -120,9 +123,10 @@ TEST_F(OptionKeys, CResetsTheCameraButLeavesTheOptions) {
 
 TEST_F(OptionKeys, KeysOutsideTheTableChangeNothing) {
   // 0, keypad digits, arrows, comma, full stop, Enter, Escape, lower case and other letters.
-  const unsigned others[] = {0,    '0',  VK_NUMPAD0, VK_NUMPAD0 + 5, VK_LEFT,      VK_UP,
-                             VK_RIGHT, VK_DOWN, VK_OEM_COMMA, VK_OEM_PERIOD, VK_RETURN,
-                             VK_ESCAPE, 'a', 't', 'B', 'Z', 0xFF};
+  const unsigned others[] = {
+      0,       '0',          VK_NUMPAD0,    VK_NUMPAD0 + 5, VK_LEFT,   VK_UP, VK_RIGHT,
+      VK_DOWN, VK_OEM_COMMA, VK_OEM_PERIOD, VK_RETURN,      VK_ESCAPE, 'a',   't',
+      'B',     'Z',          0xFF};
   clockState.eyeZ = 321.0f;
   clockState.spinX = 12.0f;
   for (unsigned key : others) handleKeyUp(key);

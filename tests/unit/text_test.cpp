@@ -1,12 +1,12 @@
 // String measurement, numeral texts, time formatting and credit placement.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
 #include "app/state.h"
 #include "text/face.h"
 #include "text/fonts.h"
 #include "text/overlays.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
 
 class Measure : public ::testing::Test {
  protected:
