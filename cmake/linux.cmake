@@ -56,3 +56,4 @@ target_link_libraries(waggler-no-honeycomb PRIVATE waggler_core waggler_bitmaps_
 
 enable_testing()
 add_subdirectory(tests)
+add_subdirectory(bench)
