@@ -16,11 +16,11 @@ clock=$!
 trap 'kill $clock $xvfb 2>/dev/null || true' EXIT
 xdotool search --sync --name '^Waggler$' >/dev/null
 shown=$(date +%s.%N)
-echo "start-up to window shown: $(echo "($shown - $start) * 1000" | bc -l | cut -d. -f1) ms"
+awk -v a="$start" -v b="$shown" 'BEGIN {printf "start-up to window shown: %d ms\n", (b - a) * 1000}'
 ticks=$(getconf CLK_TCK)
 read -r u0 s0 < <(awk '{print $14, $15}' /proc/$clock/stat)
 sleep "$seconds"
 read -r u1 s1 < <(awk '{print $14, $15}' /proc/$clock/stat)
-cpu=$(echo "($u1 + $s1 - $u0 - $s0) / $ticks / $seconds * 100" | bc -l)
-printf 'CPU share over %ss: %.1f%% of one core\n' "$seconds" "$cpu"
+awk -v t=$((u1 + s1 - u0 - s0)) -v hz="$ticks" -v s="$seconds" \
+  'BEGIN {printf "CPU share over %ss: %.1f%% of one core\n", s, t / hz / s * 100}'
 echo "resident memory: $(awk '/VmRSS/ {print $2, $3}' /proc/$clock/status)"
