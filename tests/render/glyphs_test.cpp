@@ -1,0 +1,623 @@
+// Glyph display lists of the stand-in: fonts picked through fontconfig, FreeType bitmaps in
+// glBitmap lists, and extruded outline glyphs with their metrics, drawn offscreen.
+#include <EGL/egl.h>
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include "platform/glyphs_internal.h"
+#include "platform/objects.h"
+#include "tests/support/offscreen_gl.h"
+
+#include FT_OUTLINE_H
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int size = 400;
+
+class Glyph : public ::testing::Test {
+ protected:
+  static GLuint bitmapBase, outlineBase;
+  static GLYPHMETRICSFLOAT metrics[256];
+  static HFONT bold;
+  // The clock's DC is its window's; a screen DC selects fonts the same way.
+  static HDC screen;
+
+  static void SetUpTestSuite() {
+    std::string reason;
+    destroyOffscreenGL();
+    ASSERT_TRUE(createOffscreenGL(size, size, reason)) << reason;
+    screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    // As the clock does it: bitmaps of the system font, outlines of a bold TrueType font.
+    SelectObject(screen, GetStockObject(SYSTEM_FONT));
+    bitmapBase = glGenLists(256);
+    ASSERT_TRUE(wglUseFontBitmapsA(screen, 0, 256, bitmapBase));
+    outlineBase = glGenLists(256);
+    bold =
+        CreateFontA(12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, nullptr);
+    SelectObject(screen, bold);
+    // Entry 255 must stay as it was: fill it with something recognisable.
+    std::memset(metrics, 0, sizeof metrics);
+    metrics[255].gmfCellIncX = 12345.0f;
+    ASSERT_TRUE(
+        wglUseFontOutlinesA(screen, 0, 255, outlineBase, 0.0f, 0.1f, WGL_FONT_POLYGONS, metrics));
+    ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+  static void TearDownTestSuite() {
+    ReleaseDC(nullptr, screen);
+    destroyOffscreenGL();
+  }
+
+  void SetUp() override {
+    glViewport(0, 0, size, size);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    // The clock culls back faces with counter-clockwise front faces.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glColor3f(1, 1, 1);
+    // One unit is one pixel, the origin at the centre; depth wide enough for any turn.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-size / 2.0, size / 2.0, -size / 2.0, size / 2.0, -1000.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+  }
+
+  static const GLYPHMETRICSFLOAT& of(unsigned char c) { return metrics[c]; }
+
+  // Draws one outline glyph at `scale` pixels per em with its inked box centred on the origin.
+  static void drawCentred(unsigned char c, float scale) {
+    const GLYPHMETRICSFLOAT& m = of(c);
+    glScalef(scale, scale, scale);
+    glTranslatef(-(m.gmfptGlyphOrigin.x + 0.5f * m.gmfBlackBoxX),
+                 -(m.gmfptGlyphOrigin.y - 0.5f * m.gmfBlackBoxY), 0.0f);
+    glCallList(outlineBase + c);
+  }
+
+  static bool ink(int x, int y) {
+    const Pixel p = readPixel(x, y);
+    return p.r + p.g + p.b > 300;
+  }
+
+  // Runs of ink and of background along a column, from bottom to top, as alternating lengths
+  // starting with background.
+  static std::vector<int> runsInColumn(int x) {
+    std::vector<int> runs{0};
+    bool inInk = false;
+    for (int y = 0; y < size; ++y) {
+      const bool here = ink(x, y);
+      if (here != inInk) runs.push_back(0), inInk = here;
+      ++runs.back();
+    }
+    return runs;
+  }
+
+  static int inkWidthInRow(int y, int& first, int& last) {
+    first = last = -1;
+    for (int x = 0; x < size; ++x)
+      if (ink(x, y)) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    return first < 0 ? 0 : last - first + 1;
+  }
+
+  static float rasterX() {
+    GLfloat position[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
+    return position[0];
+  }
+};
+
+GLuint Glyph::bitmapBase = 0;
+GLuint Glyph::outlineBase = 0;
+GLYPHMETRICSFLOAT Glyph::metrics[256];
+HFONT Glyph::bold = nullptr;
+HDC Glyph::screen = nullptr;
+
+}  // namespace
+
+TEST_F(Glyph, FontMapperGivesABoldSansForTheOutlinesAndARegularOneForTheSystemFont) {
+  const std::string boldFace = glyphs::faceDescription(bold);
+  const std::string systemFace = glyphs::faceDescription(GetStockObject(SYSTEM_FONT));
+  ASSERT_FALSE(boldFace.empty());
+  ASSERT_FALSE(systemFace.empty());
+  EXPECT_NE(boldFace.find("Bold"), std::string::npos) << boldFace;
+  EXPECT_EQ(systemFace.find("Bold"), std::string::npos) << systemFace;
+  EXPECT_EQ(boldFace.find("Serif"), std::string::npos) << boldFace;
+  EXPECT_EQ(boldFace.find("Mono"), std::string::npos) << boldFace;
+  std::printf("bold: %s\nsystem: %s\n", boldFace.c_str(), systemFace.c_str());
+}
+
+TEST_F(Glyph, SelectObjectReturnsThePreviousFont) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ system = GetStockObject(SYSTEM_FONT);
+  // A fresh DC holds the system font, as on Windows.
+  EXPECT_EQ(SelectObject(dc, bold), system);
+  EXPECT_EQ(SelectObject(dc, system), bold);
+  EXPECT_EQ(dc->font, system);
+  EXPECT_EQ(SelectObject(dc, nullptr), nullptr);
+  EXPECT_EQ(dc->font, system);
+  ReleaseDC(nullptr, dc);
+}
+
+TEST_F(Glyph, NoFontToBeHadMeansNoLists) {
+  // With a font mapper that knows no fonts at all, a font not asked for before maps to nothing.
+  FcConfig* const original = FcConfigReference(nullptr);
+  FcConfig* const empty = FcConfigCreate();
+  ASSERT_TRUE(FcConfigSetCurrent(empty));
+  HFONT font =
+      CreateFontA(20, 0, 0, 0, 300, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Nowhere Sans");
+  HDC dc = GetDC(nullptr);
+  SelectObject(dc, font);
+  const GLuint base = glGenLists(4);
+  GLYPHMETRICSFLOAT m[4] = {};
+  EXPECT_FALSE(wglUseFontBitmapsA(dc, 'A', 4, base));
+  EXPECT_FALSE(wglUseFontOutlinesA(dc, 'A', 4, base, 0.0f, 0.1f, WGL_FONT_POLYGONS, m));
+  EXPECT_EQ(glyphs::faceDescription(font), "");
+  FcConfigSetCurrent(original);
+  FcConfigDestroy(original);
+  FcConfigDestroy(empty);
+  glDeleteLists(base, 4);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Glyph, MetricsAreInEmUnitsAndPlausible) {
+  EXPECT_GT(of('W').gmfCellIncX, of('i').gmfCellIncX);
+  EXPECT_GT(of('W').gmfCellIncX, 0.7f);
+  EXPECT_LT(of('W').gmfCellIncX, 1.2f);
+  // Figures stand about 0.7 em tall on the baseline.
+  EXPECT_NEAR(of('1').gmfBlackBoxY, 0.72f, 0.06f);
+  EXPECT_NEAR(of('1').gmfptGlyphOrigin.y, of('1').gmfBlackBoxY, 0.01f);
+  // All the figures share one advance, so the digital time does not jitter.
+  for (unsigned char c = '0'; c <= '9'; ++c)
+    EXPECT_FLOAT_EQ(of(c).gmfCellIncX, of('0').gmfCellIncX) << c;
+  // 'g' descends below the baseline.
+  EXPECT_LT(of('g').gmfptGlyphOrigin.y - of('g').gmfBlackBoxY, -0.1f);
+  for (int c = 0; c < 255; ++c) EXPECT_EQ(of(static_cast<unsigned char>(c)).gmfCellIncY, 0.0f);
+}
+
+TEST_F(Glyph, SpaceAdvancesButHasNoInk) {
+  EXPECT_GT(of(' ').gmfCellIncX, 0.2f);
+  EXPECT_LT(of(' ').gmfCellIncX, 0.5f);
+  EXPECT_EQ(of(' ').gmfBlackBoxX, 0.0f);
+  EXPECT_EQ(of(' ').gmfBlackBoxY, 0.0f);
+  glCallList(outlineBase + ' ');
+  GLfloat m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  EXPECT_FLOAT_EQ(m[12], of(' ').gmfCellIncX);
+}
+
+TEST_F(Glyph, Code255IsNotWritten) {
+  EXPECT_EQ(of(255).gmfCellIncX, 12345.0f);
+  EXPECT_EQ(of(255).gmfBlackBoxY, 0.0f);
+  // Its list is reserved but empty: calling it neither draws nor moves.
+  glCallList(outlineBase + 255);
+  GLfloat m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  EXPECT_EQ(m[12], 0.0f);
+  EXPECT_FALSE(ink(size / 2, size / 2));
+}
+
+TEST_F(Glyph, EachOutlineListTranslatesByItsAdvance) {
+  for (const unsigned char c : std::string("W1i:.")) {
+    glLoadIdentity();
+    glCallList(outlineBase + c);
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_FLOAT_EQ(m[12], of(c).gmfCellIncX) << c;
+    EXPECT_EQ(m[13], 0.0f) << c;
+    EXPECT_EQ(m[14], 0.0f) << c;
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Glyph, FilledEightHasItsTwoHolesOpen) {
+  drawCentred('8', 300.0f);
+  saveFrame("glyph_eight", size, size);
+  // The column through the middle crosses bottom bowl, waist and top bowl, with the two holes
+  // between them left open.
+  const std::vector<int> runs = runsInColumn(size / 2);
+  ASSERT_EQ(runs.size(), 7u) << "background/ink runs up the middle of the 8";
+  for (std::size_t i = 1; i < runs.size() - 1; ++i) EXPECT_GT(runs[i], 15) << "run " << i;
+  // The whole column from bottom ink to top ink spans the glyph's height.
+  const int inked = size - runs.front() - runs.back();
+  EXPECT_NEAR(inked, 300.0f * of('8').gmfBlackBoxY, 3.0f);
+}
+
+TEST_F(Glyph, CountersOfOAndAStayOpen) {
+  glPushMatrix();
+  glTranslatef(-100, 0, 0);
+  drawCentred('o', 250.0f);
+  glPopMatrix();
+  EXPECT_FALSE(ink(size / 2 - 100, size / 2)) << "hole of o";
+  EXPECT_TRUE(ink(size / 2 - 100 - 55, size / 2)) << "left stroke of o";
+  glPushMatrix();
+  glTranslatef(100, 0, 0);
+  drawCentred('A', 250.0f);
+  glPopMatrix();
+  saveFrame("glyph_o_a", size, size);
+  // Up the middle of the A: open between the legs, the bar, the counter open, the apex.
+  const std::vector<int> runs = runsInColumn(size / 2 + 100);
+  ASSERT_EQ(runs.size(), 5u);
+  EXPECT_GT(runs[2], 15);  // the bar
+  EXPECT_GT(runs[3], 15);  // the counter
+}
+
+TEST_F(Glyph, BackFaceAndWallsCloseTheExtrusionBehindTheFront) {
+  const float scale = 400.0f;  // 0.1 em deep is 40 pixels
+  // Seen from the side (turned about y), the walls facing the viewer survive culling and the
+  // glyph shows its depth; the front face at z = 0 lands on x = 0, the back at -0.1 to the left.
+  glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+  drawCentred('I', scale);
+  saveFrame("glyph_i_side", size, size);
+  int first, last;
+  const int width = inkWidthInRow(size / 2, first, last);
+  EXPECT_NEAR(width, 0.1f * scale, 2.0f);
+  EXPECT_NEAR(last, size / 2, 2.0f);
+
+  // From behind, the back face is counter-clockwise and draws.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
+  drawCentred('O', 250.0f);
+  const float halfWidth = 0.5f * 250.0f * of('O').gmfBlackBoxX;
+  EXPECT_TRUE(ink(size / 2 - static_cast<int>(halfWidth) + 10, size / 2)) << "back of O";
+  EXPECT_FALSE(ink(size / 2, size / 2)) << "hole of O from behind";
+
+  // Drawing only faces that point away from the viewer shows the back face's inside at
+  // z = -0.1 when looking from the front, so nothing faces the wrong way outside.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  glCullFace(GL_FRONT);
+  drawCentred('I', scale);
+  float depth = 0;
+  glReadPixels(size / 2, size / 2, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  // Window depth 0..1 maps eye z from +1000 (near) to -1000 (far).
+  const float eyeZ = 1000.0f - 2000.0f * depth;
+  EXPECT_NEAR(eyeZ, -0.1f * scale, 0.5f);
+  glCullFace(GL_BACK);
+}
+
+TEST_F(Glyph, SideWallsAreLitFromOutside) {
+  // A light from +x brightens only walls whose normals point that way: the right side of 'I'.
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  const GLfloat direction[] = {1, 0, 0, 0}, white[] = {1, 1, 1, 1}, black[] = {0, 0, 0, 1};
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
+  glEnable(GL_NORMALIZE);  // the glyph is scaled up from em units
+  // Look at the glyph from its right (turned -90 about y): the right wall faces the eye.
+  glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
+  glLightfv(GL_LIGHT0, GL_POSITION, direction);  // in the glyph's own frame
+  drawCentred('I', 400.0f);
+  int first, last;
+  EXPECT_GT(inkWidthInRow(size / 2, first, last), 30);
+  // From its left, the left wall faces the eye but away from the light: dark.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+  glLightfv(GL_LIGHT0, GL_POSITION, direction);
+  drawCentred('I', 400.0f);
+  EXPECT_EQ(inkWidthInRow(size / 2, first, last), 0);
+  const GLfloat defaultAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, defaultAmbient);
+  glDisable(GL_NORMALIZE);
+  glDisable(GL_LIGHTING);
+}
+
+TEST_F(Glyph, LineGlyphsTraceTheOutlineOnly) {
+  const GLuint base = glGenLists(1);
+  GLYPHMETRICSFLOAT m;
+  ASSERT_TRUE(wglUseFontOutlinesA(screen, 'I', 1, base, 0.0f, 0.1f, WGL_FONT_LINES, &m));
+  EXPECT_FLOAT_EQ(m.gmfCellIncX, of('I').gmfCellIncX);
+  glScalef(300, 300, 300);
+  glTranslatef(-(m.gmfptGlyphOrigin.x + 0.5f * m.gmfBlackBoxX),
+               -(m.gmfptGlyphOrigin.y - 0.5f * m.gmfBlackBoxY), 0.0f);
+  glCallList(base);
+  // Across the middle of the stem: its two edges, nothing between them.
+  int first, last, inked = 0;
+  EXPECT_NEAR(inkWidthInRow(size / 2, first, last), 300.0f * m.gmfBlackBoxX, 3.0f);
+  for (int x = 0; x < size; ++x) inked += ink(x, size / 2);
+  EXPECT_LE(inked, 4);
+  glDeleteLists(base, 1);
+}
+
+TEST_F(Glyph, Windows1252CodesMapToTheirCharacters) {
+  // 0xE9 is e acute: an e with an accent above it.
+  EXPECT_FLOAT_EQ(of(0xE9).gmfCellIncX, of('e').gmfCellIncX);
+  EXPECT_GT(of(0xE9).gmfBlackBoxY, of('e').gmfBlackBoxY + 0.1f);
+  // 0x80 is the euro sign, 0x92 the right single quotation mark (small, high up).
+  EXPECT_GT(of(0x80).gmfBlackBoxX, 0.4f);
+  EXPECT_GT(of(0x92).gmfBlackBoxY, 0.1f);
+  EXPECT_LT(of(0x92).gmfBlackBoxY, 0.4f);
+  EXPECT_GT(of(0x92).gmfptGlyphOrigin.y - of(0x92).gmfBlackBoxY, 0.4f);
+  // 0x81 is undefined in the code page: no glyph, no advance, but a list that can be called.
+  EXPECT_EQ(of(0x81).gmfCellIncX, 0.0f);
+  EXPECT_EQ(of(0x81).gmfBlackBoxY, 0.0f);
+  EXPECT_TRUE(glIsList(outlineBase + 0x81));
+  EXPECT_EQ(glyphs::unicodeForCode(0x92), 0x2019u);
+}
+
+TEST_F(Glyph, BitmapListsAdvanceTheRasterPositionAndStandOnTheBaseline) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, size, 0, size, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  glRasterPos2i(20, 100);
+  glCallList(bitmapBase + 'L');
+  const float advanceL = rasterX() - 20.0f;
+  EXPECT_GT(advanceL, 4.0f);
+  EXPECT_LT(advanceL, 14.0f);
+  // An L drawn the right way up is widest in its lowest row, which sits on the baseline.
+  int lowest = -1, highest = -1;
+  for (int y = 80; y < 130; ++y)
+    for (int x = 15; x < 40; ++x)
+      if (ink(x, y)) {
+        if (lowest < 0) lowest = y;
+        highest = y;
+      }
+  ASSERT_GE(lowest, 0) << "no ink from the bitmap L";
+  EXPECT_EQ(lowest, 100);
+  EXPECT_GE(highest - lowest + 1, 8);  // cap height of a 16-pixel cell
+  int first, last;
+  EXPECT_GT(inkWidthInRow(lowest, first, last), inkWidthInRow(highest, first, last));
+
+  // An empty glyph still moves the raster position on.
+  glRasterPos2i(20, 100);
+  glCallList(bitmapBase + ' ');
+  EXPECT_GT(rasterX(), 21.0f);
+
+  // The credit line is placed for glyphs averaging about 7.5 pixels.
+  const std::string text = "Waggler: a bee clock";
+  glRasterPos2i(20, 200);
+  glListBase(bitmapBase);
+  glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
+  glListBase(0);
+  const float average = (rasterX() - 20.0f) / text.size();
+  EXPECT_NEAR(average, 7.5f, 1.0f);
+  saveFrame("glyph_bitmaps", size, size);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Glyph, OutlinesOfEitherOrientationGiveTheSameSolid) {
+  FT_Face face = glyphs::faceFor(bold);
+  ASSERT_NE(face, nullptr);
+  const double scale = 1.0 / face->units_per_EM;
+  for (const char c : std::string("o8A")) {
+    ASSERT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_NO_SCALE), 0);
+    FT_Outline reversed;
+    ASSERT_EQ(FT_Outline_New(glyphs::faceFor(bold)->glyph->library, face->glyph->outline.n_points,
+                             face->glyph->outline.n_contours, &reversed),
+              0);
+    FT_Outline_Copy(&face->glyph->outline, &reversed);
+    // Outer contours clockwise is TrueType's way; reversed, the outline runs as in CFF fonts.
+    FT_Outline_Reverse(&reversed);
+    const auto trueTypeContours = glyphs::flattenOutline(face->glyph->outline, scale, 0.002);
+    const auto cffContours = glyphs::flattenOutline(reversed, scale, 0.002);
+    FT_Outline_Done(face->glyph->library, &reversed);
+
+    for (const auto* contours : {&trueTypeContours, &cffContours}) {
+      const glyphs::Mesh mesh = glyphs::meshContours(*contours, false);
+      ASSERT_FALSE(mesh.tessellationFailed) << c;
+      ASSERT_FALSE(mesh.triangles.empty()) << c;
+      double area = 0;
+      for (std::size_t i = 0; i < mesh.triangles.size(); i += 3) {
+        const auto &a = mesh.triangles[i], &b = mesh.triangles[i + 1], &d = mesh.triangles[i + 2];
+        const double twice = (b.x - a.x) * (d.y - a.y) - (b.y - a.y) * (d.x - a.x);
+        EXPECT_GT(twice, 0.0) << c << ": front triangles must be counter-clockwise";
+        area += 0.5 * twice;
+      }
+      // Ink area: the outer outline's area less the holes', taken from the contours.
+      double contourArea = 0;
+      for (const auto& contour : *contours)
+        for (std::size_t i = 0; i < contour.size(); ++i) {
+          const auto &p = contour[i], &q = contour[(i + 1) % contour.size()];
+          contourArea += 0.5 * (p.x * q.y - q.x * p.y);
+        }
+      EXPECT_NEAR(area, std::fabs(contourArea), 1e-6) << c;
+
+      // Every wall's normal points out of the ink: a step along it leaves the glyph, a step
+      // against it lands in ink.
+      const auto inside = [&](glyphs::Point p) {
+        int winding = 0;
+        for (const auto& contour : *contours)
+          for (std::size_t i = 0; i < contour.size(); ++i) {
+            const auto &a = contour[i], &b = contour[(i + 1) % contour.size()];
+            const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
+            if (a.y <= p.y && b.y > p.y && side > 0) ++winding;
+            if (a.y > p.y && b.y <= p.y && side < 0) --winding;
+          }
+        return winding != 0;
+      };
+      ASSERT_FALSE(mesh.walls.empty());
+      for (const auto& wall : mesh.walls) {
+        const glyphs::Point middle{0.5 * (wall.a.x + wall.b.x), 0.5 * (wall.a.y + wall.b.y)};
+        const glyphs::Point edge{wall.b.x - wall.a.x, wall.b.y - wall.a.y};
+        const double l = std::hypot(edge.x, edge.y);
+        const glyphs::Point out{edge.y / l, -edge.x / l};  // right of a->b
+        EXPECT_FALSE(inside({middle.x + 0.003 * out.x, middle.y + 0.003 * out.y})) << c;
+        EXPECT_TRUE(inside({middle.x - 0.003 * out.x, middle.y - 0.003 * out.y})) << c;
+        // The shading normals lean the same way as the wall.
+        EXPECT_GT(wall.normalA.x * out.x + wall.normalA.y * out.y, 0.5) << c;
+        EXPECT_GT(wall.normalB.x * out.x + wall.normalB.y * out.y, 0.5) << c;
+      }
+    }
+  }
+}
+
+namespace {
+// Samples the true curves of an outline, in em.
+struct Sampler {
+  std::vector<glyphs::Point> points;
+  glyphs::Point current{0, 0};
+  double scale;
+};
+glyphs::Point at(const FT_Vector* v, double scale) {
+  return {v->x * scale, v->y * scale};
+}
+}  // namespace
+
+TEST_F(Glyph, CurvesAreFlattenedWithinAFifthOfAPixelAtTheLargestText) {
+  FT_Face face = glyphs::faceFor(bold);
+  ASSERT_NE(face, nullptr);
+  const double scale = 1.0 / face->units_per_EM;
+  // The largest text is about 110 pixels per em; a chord that strays 0.25 pixel would show.
+  const double visible = 0.25 / 110.0;
+  for (const char c : std::string("OS8@")) {
+    ASSERT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_NO_SCALE), 0);
+    Sampler sampler;
+    sampler.scale = scale;
+    FT_Outline_Funcs funcs{};
+    funcs.move_to = [](const FT_Vector* to, void* user) {
+      auto* s = static_cast<Sampler*>(user);
+      s->current = at(to, s->scale);
+      return 0;
+    };
+    funcs.line_to = funcs.move_to;
+    funcs.conic_to = [](const FT_Vector* control, const FT_Vector* to, void* user) {
+      auto* s = static_cast<Sampler*>(user);
+      const auto p0 = s->current, p1 = at(control, s->scale), p2 = at(to, s->scale);
+      for (int i = 1; i < 32; ++i) {
+        const double t = i / 32.0, u = 1 - t;
+        s->points.push_back({u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x,
+                             u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y});
+      }
+      s->current = p2;
+      return 0;
+    };
+    funcs.cubic_to = [](const FT_Vector*, const FT_Vector*, const FT_Vector* to, void* user) {
+      auto* s = static_cast<Sampler*>(user);
+      s->current = at(to, s->scale);
+      return 0;
+    };
+    ASSERT_EQ(FT_Outline_Decompose(&face->glyph->outline, &funcs, &sampler), 0);
+    ASSERT_FALSE(sampler.points.empty());
+
+    const auto contours = glyphs::flattenOutline(face->glyph->outline, scale, 0.002);
+    std::size_t vertices = 0;
+    for (const auto& contour : contours) vertices += contour.size();
+    double worst = 0;
+    for (const auto& p : sampler.points) {
+      double nearest = 1e9;
+      for (const auto& contour : contours)
+        for (std::size_t i = 0; i < contour.size(); ++i) {
+          const auto &a = contour[i], &b = contour[(i + 1) % contour.size()];
+          const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+          double t = l2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / l2 : 0;
+          t = std::fmax(0.0, std::fmin(1.0, t));
+          nearest = std::fmin(nearest, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+        }
+      worst = std::fmax(worst, nearest);
+    }
+    EXPECT_LT(worst, visible) << c;
+    // ...and not much finer than that: the chords use a good part of their allowance.
+    EXPECT_GT(worst, visible / 4) << c;
+    std::printf("%c: %zu vertices, worst chord %.5f em\n", c, vertices, worst);
+  }
+}
+
+TEST_F(Glyph, BothListSetsBuildWellWithinATenthOfASecond) {
+  // Start-up builds them once; the fonts are already mapped here, as after the first build.
+  const GLuint bitmaps = glGenLists(256), outlines = glGenLists(256);
+  GLYPHMETRICSFLOAT m[256];
+  const auto start = std::chrono::steady_clock::now();
+  SelectObject(screen, GetStockObject(SYSTEM_FONT));
+  ASSERT_TRUE(wglUseFontBitmapsA(screen, 0, 256, bitmaps));
+  SelectObject(screen, bold);
+  ASSERT_TRUE(wglUseFontOutlinesA(screen, 0, 255, outlines, 0.0f, 0.1f, WGL_FONT_POLYGONS, m));
+  glFinish();
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(ms, 100.0);
+  std::printf("lists built in %.1f ms, %zu outline triangles\n", ms,
+              glyphs::lastOutlineTriangleCount());
+  glDeleteLists(bitmaps, 256);
+  glDeleteLists(outlines, 256);
+}
+
+TEST_F(Glyph, RenderedTextLooksRight) {
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glEnable(GL_NORMALIZE);
+  const GLfloat direction[] = {0.4f, 0.6f, 1.0f, 0.0f};
+  glLightfv(GL_LIGHT0, GL_POSITION, direction);
+  glColor3f(1.0f, 0.8f, 0.2f);
+  glTranslatef(-190, 60, 0);
+  glRotatef(-30, 0, 1, 0);
+  glRotatef(20, 1, 0, 0);
+  glScalef(50, 50, 50);
+  const std::string line1 = "8oA \xE9\x80 12:34";
+  glListBase(outlineBase);
+  glCallLists(static_cast<GLsizei>(line1.size()), GL_UNSIGNED_BYTE, line1.data());
+  glLoadIdentity();
+  glTranslatef(-190, -80, 0);
+  glScalef(50, 50, 50);
+  const std::string line2 = "XII @&%gQ\x92";
+  glCallLists(static_cast<GLsizei>(line2.size()), GL_UNSIGNED_BYTE, line2.data());
+  glListBase(0);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_COLOR_MATERIAL);
+  glDisable(GL_NORMALIZE);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glColor3f(0.7f, 0.7f, 0.7f);
+  glRasterPos2f(1.0f - 20 * (15.0f / size), 30.0f / size - 1.0f);
+  glListBase(bitmapBase);
+  const std::string credit = "Waggler: a bee clock";
+  glCallLists(static_cast<GLsizei>(credit.size()), GL_UNSIGNED_BYTE, credit.data());
+  glListBase(0);
+  const std::string path = saveFrame("glyph_text", size, size);
+  std::printf("picture: %s\n", path.c_str());
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(GlyphWithoutContext, ListsAreRefused) {
+  // Set aside whatever context an earlier test left current, and put it back afterwards.
+  const EGLDisplay display = eglGetCurrentDisplay();
+  const EGLContext context = eglGetCurrentContext();
+  const EGLSurface draw = eglGetCurrentSurface(EGL_DRAW);
+  const EGLSurface read = eglGetCurrentSurface(EGL_READ);
+  if (display != EGL_NO_DISPLAY)
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  HDC dc = GetDC(nullptr);
+  GLYPHMETRICSFLOAT metrics[4] = {};
+  EXPECT_FALSE(wglUseFontBitmapsA(dc, 0, 4, 1));
+  EXPECT_FALSE(wglUseFontOutlinesA(dc, 'A', 4, 1, 0.0f, 0.1f, WGL_FONT_POLYGONS, metrics));
+  EXPECT_EQ(metrics[0].gmfCellIncX, 0.0f);
+  ReleaseDC(nullptr, dc);
+  if (display != EGL_NO_DISPLAY) eglMakeCurrent(display, draw, read, context);
+}
+
+TEST(GlyphWithoutContext, NoDeviceContextIsRefusedToo) {
+  std::string reason;
+  destroyOffscreenGL();
+  ASSERT_TRUE(createOffscreenGL(64, 64, reason)) << reason;
+  const GLuint base = glGenLists(4);
+  GLYPHMETRICSFLOAT metrics[4] = {};
+  EXPECT_FALSE(wglUseFontBitmapsA(nullptr, 0, 4, base));
+  EXPECT_FALSE(wglUseFontOutlinesA(nullptr, 0, 4, base, 0.0f, 0.1f, WGL_FONT_POLYGONS, metrics));
+  destroyOffscreenGL();
+}
