@@ -1,0 +1,153 @@
+// Dialog-style keys and the modal message box, with a stand-in box in place of SDL's.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/unit/platform_support.h"
+
+namespace {
+
+using platformtest::countReceived;
+using platformtest::received;
+
+MSG keyMessage(HWND window, UINT message, WPARAM key) {
+  MSG result = {};
+  result.hwnd = window;
+  result.message = message;
+  result.wParam = key;
+  return result;
+}
+
+class PlatformDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(platformtest::dummyVideo);
+    window = platformtest::makeShownWindow();
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(window);
+    platform::boxPresenter = savedPresenter;
+  }
+
+  // The WM_COMMAND identifiers the window was sent.
+  std::vector<WORD> commands() {
+    std::vector<WORD> ids;
+    for (const MSG& entry : received())
+      if (entry.message == WM_COMMAND) ids.push_back(LOWORD(entry.wParam));
+    return ids;
+  }
+
+  HWND window = nullptr;
+  platform::BoxPresenter savedPresenter = platform::boxPresenter;
+};
+
+TEST_F(PlatformDialog, ReturnAndEscapeBecomeOkAndCancelCommands) {
+  MSG enter = keyMessage(window, WM_KEYDOWN, VK_RETURN);
+  MSG escape = keyMessage(window, WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_TRUE(IsDialogMessageA(window, &enter));
+  EXPECT_TRUE(IsDialogMessageA(window, &escape));
+  EXPECT_EQ(commands(), (std::vector<WORD>{IDOK, IDCANCEL}));
+}
+
+TEST_F(PlatformDialog, NavigationKeysAreConsumedWithoutACommand) {
+  for (WPARAM key : {VK_TAB, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) {
+    MSG press = keyMessage(window, WM_KEYDOWN, key);
+    EXPECT_TRUE(IsDialogMessageA(window, &press)) << "key " << key;
+  }
+  EXPECT_TRUE(received().empty());
+}
+
+TEST_F(PlatformDialog, EverythingElseIsLeftToTheNormalDispatch) {
+  MSG letter = keyMessage(window, WM_KEYDOWN, 'R');
+  MSG release = keyMessage(window, WM_KEYUP, VK_RETURN);
+  MSG escapeRelease = keyMessage(window, WM_KEYUP, VK_ESCAPE);
+  MSG altF4 = keyMessage(window, WM_SYSKEYDOWN, VK_F4);
+  MSG tick = keyMessage(window, WM_TIMER, 1);
+  MSG elsewhere = keyMessage(nullptr, WM_KEYDOWN, VK_RETURN);
+  EXPECT_FALSE(IsDialogMessageA(window, &letter));
+  EXPECT_FALSE(IsDialogMessageA(window, &release));
+  EXPECT_FALSE(IsDialogMessageA(window, &escapeRelease));
+  EXPECT_FALSE(IsDialogMessageA(window, &altF4));
+  EXPECT_FALSE(IsDialogMessageA(window, &tick));
+  EXPECT_FALSE(IsDialogMessageA(window, &elsewhere));
+  MSG enter = keyMessage(window, WM_KEYDOWN, VK_RETURN);
+  EXPECT_FALSE(IsDialogMessageA(nullptr, &enter));
+  EXPECT_TRUE(received().empty());
+}
+
+// What the stand-in box saw, and how it behaves.
+std::atomic<int> boxesShown{0};
+platform::BoxRequest lastRequest;
+HWND boxWindow = nullptr;
+
+// Stays up for 150 ms; meanwhile a key is pressed and released and the mouse moves on the
+// main window, as if the user typed at the box while the pointer was over the clock.
+int slowBoxAnsweringYes(const platform::BoxRequest& request) {
+  ++boxesShown;
+  lastRequest = request;
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  SDL_Event event = {};
+  event.type = SDL_KEYDOWN;
+  event.key.windowID = boxWindow->sdlId;
+  event.key.keysym.sym = SDLK_r;
+  SDL_PushEvent(&event);
+  event.type = SDL_KEYUP;
+  SDL_PushEvent(&event);
+  event = {};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.windowID = boxWindow->sdlId;
+  SDL_PushEvent(&event);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return IDYES;
+}
+
+int quickBoxAnsweringNo(const platform::BoxRequest& request) {
+  ++boxesShown;
+  lastRequest = request;
+  return IDNO;
+}
+
+TEST_F(PlatformDialog, TicksGoOnWhileTheBoxIsUpAndInputMeantForTheClockIsDropped) {
+  boxWindow = window;
+  boxesShown = 0;
+  platform::boxPresenter = slowBoxAnsweringYes;
+  SetTimer(window, 1, 20, nullptr);
+  received().clear();
+  EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDYES);
+  EXPECT_EQ(boxesShown, 1);
+  EXPECT_EQ(lastRequest.caption, "Quit Program");
+  EXPECT_EQ(lastRequest.text, "Really Quit?");
+  EXPECT_EQ(lastRequest.owner, window->sdl);
+  EXPECT_GE(countReceived(WM_TIMER), 4) << "frames must keep coming under the box";
+  EXPECT_EQ(countReceived(WM_KEYDOWN) + countReceived(WM_KEYUP), 0);
+  EXPECT_EQ(countReceived(WM_MOUSEMOVE), 0);
+  // Nor may they arrive afterwards: the next message is a tick.
+  MSG message = {};
+  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
+  KillTimer(window, 1);
+}
+
+TEST_F(PlatformDialog, TheAnswerOfTheBoxIsReturned) {
+  platform::boxPresenter = quickBoxAnsweringNo;
+  EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDNO);
+  EXPECT_EQ(MessageBoxA(nullptr, "Could not load in texture maps", "No textures!", MB_OK), IDNO);
+  EXPECT_EQ(lastRequest.owner, nullptr) << "a box without an owner has no parent window";
+}
+
+TEST_F(PlatformDialog, APendingQuitEndsTheBoxUnshownAndStaysPending) {
+  boxesShown = 0;
+  platform::boxPresenter = quickBoxAnsweringNo;
+  PostQuitMessage(2);
+  EXPECT_EQ(MessageBoxA(nullptr, "Font error", "Error", MB_OK), IDOK);
+  EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDNO);
+  EXPECT_EQ(boxesShown, 0);
+  MSG message = {};
+  EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
+  EXPECT_EQ(message.wParam, 2u);
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// Shared by the stand-in layer's tests: SDL's dummy video driver, and a window whose
+// procedure records every message it is sent.
+#pragma once
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/internal.h"
+
+namespace platformtest {
+
+// Chosen before anything starts SDL, so no test needs or touches a display.
+inline const bool dummyVideo = (setenv("SDL_VIDEODRIVER", "dummy", 1), true);
+
+inline std::vector<MSG>& received() {
+  static std::vector<MSG> log;
+  return log;
+}
+
+// Records the message, then does what Windows' default procedure would.
+inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG entry = {};
+  entry.hwnd = window;
+  entry.message = message;
+  entry.wParam = wParam;
+  entry.lParam = lParam;
+  received().push_back(entry);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+inline const char* recordingClass() {
+  static const bool registered = [] {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.lpfnWndProc = recordingProc;
+    windowClass.lpszClassName = "PlatformTestWindow";
+    return RegisterClassExA(&windowClass) != 0;
+  }();
+  (void)registered;
+  return "PlatformTestWindow";
+}
+
+// A shown 400 by 400 window at (1, 1); under the dummy driver it has a plain SDL window.
+inline HWND makeShownWindow() {
+  HWND window = CreateWindowExA(0, recordingClass(), "Test", WS_OVERLAPPEDWINDOW, 1, 1, 400, 400,
+                                nullptr, nullptr, nullptr, nullptr);
+  if (window) ShowWindow(window, SW_SHOWNORMAL);
+  received().clear();
+  return window;
+}
+
+// How many recorded messages have this identifier.
+inline int countReceived(UINT message) {
+  int count = 0;
+  for (const MSG& entry : received())
+    if (entry.message == message) ++count;
+  return count;
+}
+
+}  // namespace platformtest
