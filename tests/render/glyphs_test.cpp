@@ -230,11 +230,11 @@ TEST_F(Glyph, EachOutlineListTranslatesByItsAdvance) {
 
 TEST_F(Glyph, FilledEightHasItsTwoHolesOpen) {
   drawCentred('8', 300.0f);
-  saveFrame("glyph_eight", size, size);
   // The column through the middle crosses bottom bowl, waist and top bowl, with the two holes
   // between them left open.
   const std::vector<int> runs = runsInColumn(size / 2);
-  ASSERT_EQ(runs.size(), 7u) << "background/ink runs up the middle of the 8";
+  ASSERT_EQ(runs.size(), 7u) << "background/ink runs up the middle of the 8, "
+                             << saveFrame("glyph_eight", size, size);
   for (std::size_t i = 1; i < runs.size() - 1; ++i) EXPECT_GT(runs[i], 15) << "run " << i;
   // The whole column from bottom ink to top ink spans the glyph's height.
   const int inked = size - runs.front() - runs.back();
@@ -252,10 +252,9 @@ TEST_F(Glyph, CountersOfOAndAStayOpen) {
   glTranslatef(100, 0, 0);
   drawCentred('A', 250.0f);
   glPopMatrix();
-  saveFrame("glyph_o_a", size, size);
   // Up the middle of the A: open between the legs, the bar, the counter open, the apex.
   const std::vector<int> runs = runsInColumn(size / 2 + 100);
-  ASSERT_EQ(runs.size(), 5u);
+  ASSERT_EQ(runs.size(), 5u) << saveFrame("glyph_o_a", size, size);
   EXPECT_GT(runs[2], 15);  // the bar
   EXPECT_GT(runs[3], 15);  // the counter
 }
@@ -266,10 +265,9 @@ TEST_F(Glyph, BackFaceAndWallsCloseTheExtrusionBehindTheFront) {
   // glyph shows its depth; the front face at z = 0 lands on x = 0, the back at -0.1 to the left.
   glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
   drawCentred('I', scale);
-  saveFrame("glyph_i_side", size, size);
   int first, last;
   const int width = inkWidthInRow(size / 2, first, last);
-  EXPECT_NEAR(width, 0.1f * scale, 2.0f);
+  EXPECT_NEAR(width, 0.1f * scale, 2.0f) << saveFrame("glyph_i_side", size, size);
   EXPECT_NEAR(last, size / 2, 2.0f);
 
   // From behind, the back face is counter-clockwise and draws.
@@ -394,8 +392,7 @@ TEST_F(Glyph, BitmapListsAdvanceTheRasterPositionAndStandOnTheBaseline) {
   glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
   glListBase(0);
   const float average = (rasterX() - 20.0f) / text.size();
-  EXPECT_NEAR(average, 7.5f, 1.0f);
-  saveFrame("glyph_bitmaps", size, size);
+  EXPECT_NEAR(average, 7.5f, 1.0f) << saveFrame("glyph_bitmaps", size, size);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
