@@ -16,11 +16,13 @@ namespace {
 
 // Feeds the dance from a start at `start` and a reading `dS` seconds and `dMs` ms later.
 void danceAfter(long long dS, int dMs, int hour, int minute, std::time_t start = 1700000000) {
+  // Millisecond fields run 0..999, so a negative difference needs a late start.
+  const int startMillis = dMs < 0 ? 999 : 0;
   clockSettings.danceTimeScale = 1.0f;
   clockState.danceStartSeconds = start;
-  clockState.danceStartMillis = 500;
+  clockState.danceStartMillis = static_cast<unsigned short>(startMillis);
   const WallClock now = {static_cast<std::time_t>(start + dS),
-                         static_cast<unsigned short>(500 + dMs)};
+                         static_cast<unsigned short>(startMillis + dMs)};
   setDanceState(danceElapsed(now), hour, minute);
 }
 
