@@ -2,12 +2,12 @@
 // sees nothing but the opaque handle types of platform/win32.h.
 #pragma once
 
-#include "platform/win32.h"
-
 #include <SDL.h>
 
 #include <string>
 #include <vector>
+
+#include "platform/win32.h"
 
 // A GDI object: a loaded bitmap or a font description.
 struct HGDIOBJ__ {
