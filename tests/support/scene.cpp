@@ -1,6 +1,7 @@
 // Known scene states for render tests.
 #include "tests/support/scene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -10,7 +11,7 @@
 #include "render/context.h"
 
 bool prepareScene(int width, int height, std::string& reason) {
-  if (!createOffscreenGL(512, 512, reason)) return false;
+  if (!createOffscreenGL(std::max(width, 512), std::max(height, 512), reason)) return false;
   clockSettings = ClockSettings();
   clockState = ClockState();
   clockState.hdc = GetDC(nullptr);
