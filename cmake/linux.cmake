@@ -13,12 +13,15 @@ add_library(waggler_platform STATIC
   platform/dialog.cpp
   platform/wgl.cpp
   platform/resources.cpp
-  platform/glyphs.cpp
 )
 target_include_directories(waggler_platform PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(waggler_platform PUBLIC
   PkgConfig::SDL2 PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL
   Threads::Threads)
+# Glyph lists apart, so a test variant can swap in a build that finds no bold face.
+add_library(waggler_glyphs STATIC platform/glyphs.cpp)
+target_link_libraries(waggler_glyphs PUBLIC waggler_platform)
+target_link_libraries(waggler_platform PUBLIC waggler_glyphs)
 target_link_libraries(waggler_core PUBLIC waggler_platform)
 
 # The two pictures, compiled in; a test variant leaves the honeycomb out.
@@ -53,6 +56,14 @@ target_link_libraries(waggler PRIVATE waggler_core waggler_bitmaps_all)
 # Test variant: picture 105 is missing, so the textures cannot load.
 add_executable(waggler-no-honeycomb app/main.cpp platform/entry.cpp)
 target_link_libraries(waggler-no-honeycomb PRIVATE waggler_core waggler_bitmaps_no_honeycomb)
+
+# Test variant: no bold outline face, so the outline glyphs cannot be built.
+add_library(waggler_glyphs_without_bold OBJECT platform/glyphs.cpp)
+target_compile_definitions(waggler_glyphs_without_bold PRIVATE WAGGLER_WITHOUT_BOLD_FACE)
+target_link_libraries(waggler_glyphs_without_bold PUBLIC waggler_platform)
+add_executable(waggler-no-outline-font app/main.cpp platform/entry.cpp)
+target_link_libraries(waggler-no-outline-font PRIVATE waggler_glyphs_without_bold waggler_core
+  waggler_bitmaps_all)
 
 enable_testing()
 add_subdirectory(tests)

@@ -57,6 +57,10 @@ LoadedFace& loadFace(const HGDIOBJ__& font) {
   loaded.key = key;
   FT_Library library = freetype();
   if (!library || !FcInit()) return loaded;
+#ifdef WAGGLER_WITHOUT_BOLD_FACE
+  // Test variant: a system with no bold outline face, so the outline glyphs cannot be built.
+  if (openTypeWeight(font.fontWeight) >= 600) return loaded;
+#endif
 
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return loaded;
