@@ -8,7 +8,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0
   libgtest-dev libx11-dev libxtst-dev
   g++-mingw-w64-x86-64-posix wine wine64
-  xvfb xauth x11-utils xdotool imagemagick faketime
+  xvfb xauth x11-utils xfonts-base xdotool imagemagick faketime
 )
 
 missing=()
