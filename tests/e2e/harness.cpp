@@ -848,7 +848,7 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
     env.push_back({"SDL_VIDEODRIVER", "x11"});
   }
   if (!options.fixedTime.empty()) {
-    argv.insert(argv.begin(), {WAGGLER_E2E_FAKETIME, options.fixedTime});
+    argv.insert(argv.begin(), {WAGGLER_E2E_FAKETIME, "-f", options.fixedTime});
     // File times stay true: Wine takes a shifted time stamp of its prefix for an outdated
     // prefix and rebuilds it, seconds per start.
     env.push_back({"NO_FAKE_STAT", "1"});

@@ -239,9 +239,11 @@ void PrintTo(Build build, std::ostream* out);
 
 struct SessionOptions {
   std::vector<std::string> xvfbArgs;  // extra server arguments, e.g. {"-extension", "GLX"}
-  std::string fixedTime;              // a start time for `faketime`, e.g. "2024-05-06 10:08:00"
-  std::string program;                // another Linux program (a variant); default: the clock
-  Env env;                            // more environment for the program
+  // The wall clock, as `faketime -f` takes it: "2024-05-06 10:08:00" stands still there,
+  // "@2024-05-06 10:08:00" starts there and runs on.
+  std::string fixedTime;
+  std::string program;  // another Linux program (a variant); default: the clock
+  Env env;              // more environment for the program
 };
 
 // One run of the clock: its own X server, the program started in it (the Linux program, or the

@@ -1,0 +1,415 @@
+// What the running clock shows, and how keys and mouse change it, read off screenshots of
+// the Linux program and of the .exe under Wine. Most runs freeze the wall clock with faketime,
+// so the bee holds still and only the input under test changes the picture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "tests/e2e/harness.h"
+
+// After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+using namespace e2e;
+
+namespace {
+
+constexpr Millis kStartTimeout{60000};
+constexpr Millis kBoxTimeout{15000};
+constexpr Millis kSettle{300};  // several 20 ms frames
+// Three o'clock, standing still: the dance stays at its first frame.
+const char kFrozenAtThree[] = "2024-05-06 03:00:00";
+// Noon, running on from there.
+const char kRunningFromNoon[] = "@2024-05-06 12:00:00";
+
+// The client area inside the window; Wine draws its own frame and caption around it.
+Rect clientArea(Build build, const Rect& frame) {
+  if (build == Build::kLinux) return frame;
+  return {frame.x + 4, frame.y + 23, frame.width - 8, frame.height - 27};
+}
+
+struct Counts {
+  int black = 0, grey = 0, white = 0, highlight = 0;
+};
+
+// Pixels of kinds the clock draws: the cleared background, grey numerals, the white digital
+// time, and white specular highlights near the dial's centre. The bottom rows (credit) are left
+// out.
+Counts countKinds(const Image& screen, const Rect& client) {
+  Counts c;
+  const int cx = client.x + client.width / 2, cy = client.y + client.height / 2;
+  for (int y = client.y; y < client.y + client.height - 40; ++y)
+    for (int x = client.x; x < client.x + client.width; ++x) {
+      const Rgb p = screen.at(x, y);
+      const int hi = std::max({p.r, p.g, p.b}), lo = std::min({p.r, p.g, p.b});
+      if (p.r + p.g + p.b < 30) ++c.black;
+      if (hi - lo < 12 && lo >= 100 && hi <= 200) ++c.grey;
+      if (lo > 235) ++c.white;
+      if (lo > 180 && std::hypot(x - cx, y - cy) < 110) ++c.highlight;
+    }
+  return c;
+}
+
+int differingPixels(const Image& a, const Image& b, const Rect& area) {
+  int count = 0;
+  for (int y = area.y; y < area.y + area.height; ++y)
+    for (int x = area.x; x < area.x + area.width; ++x) {
+      const Rgb p = a.at(x, y), q = b.at(x, y);
+      count += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 40;
+    }
+  return count;
+}
+
+// Centre of the bee's dark parts (thorax, head, eyes, legs) within 110 pixels of the dial's
+// centre, where nothing else dark is drawn, in client coordinates.
+bool beeCentre(const Image& screen, const Rect& client, double& x, double& y) {
+  const int cx = client.x + client.width / 2, cy = client.y + client.height / 2;
+  double sumX = 0, sumY = 0;
+  int count = 0;
+  for (int py = cy - 110; py <= cy + 110; ++py)
+    for (int px = cx - 110; px <= cx + 110; ++px) {
+      if (std::hypot(px - cx, py - cy) > 110) continue;
+      const Rgb p = screen.at(px, py);
+      if (p.r < 110 && p.g < 110) {
+        sumX += px - client.x;
+        sumY += py - client.y;
+        ++count;
+      }
+    }
+  if (count < 30) return false;
+  x = sumX / count;
+  y = sumY / count;
+  return true;
+}
+
+class Scene : public ::testing::TestWithParam<Build> {
+ protected:
+  void start(const std::string& fixedTime, const std::string& program = "") {
+    SessionOptions options;
+    options.fixedTime = fixedTime;
+    options.program = program;
+    // Only the wall clock stands still; timers keep their pace.
+    options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
+    std::string error;
+    session_ = ClockSession::start(GetParam(), options, &error);
+    ASSERT_TRUE(session_) << "could not start " << buildName(GetParam()) << ": " << error;
+    clock_ = session_->waitForWindow("Waggler", kStartTimeout);
+    ASSERT_NE(clock_, 0u) << "no clock window" << session_->context("start");
+    auto info = x().info(clock_);
+    ASSERT_TRUE(info);
+    client_ = clientArea(GetParam(), info->frame);
+    ASSERT_TRUE(x().focus(clock_)) << session_->context("focus");
+    // Wait for drawn frames: the dial covers most of the client area.
+    const auto deadline = Clock::now() + Millis(15000);
+    while (counts().black > client_.width * client_.height / 3 && Clock::now() < deadline)
+      std::this_thread::sleep_for(Millis(100));
+    std::this_thread::sleep_for(kSettle);
+  }
+  void TearDown() override { session_.reset(); }
+
+  XDisplay& x() { return session_->x(); }
+  Image shot() { return x().grabScreen(); }
+  Counts counts() { return countKinds(shot(), client_); }
+  void tap(KeySym key, const std::vector<KeySym>& modifiers = {}) {
+    x().focus(clock_);
+    x().tapKey(key, modifiers);
+    std::this_thread::sleep_for(kSettle);
+  }
+  std::string context(const std::string& step) { return session_->context(step); }
+
+  std::unique_ptr<ClockSession> session_;
+  Window clock_ = 0;
+  Rect client_;
+};
+
+}  // namespace
+
+TEST_P(Scene, BeeStandsLeftOfTheCentreFacingRightAtThreeOClock) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  double bx, by;
+  ASSERT_TRUE(beeCentre(shot(), client_, bx, by)) << "no bee found" << context("no-bee");
+  // The first frame of the dance: the abdomen at the inner end of the axis, 60 units left.
+  const double unit = (client_.height / 2.0) / (500 * std::tan(22.5 * M_PI / 180));
+  const double abdomenX = client_.width / 2.0 - 60 * unit, centreY = client_.height / 2.0;
+  EXPECT_LT(bx, client_.width / 2.0 - 25)
+      << "bee should stand left of the centre" << context("bee-position");
+  EXPECT_NEAR(by, centreY, 12) << context("bee-position");
+  EXPECT_GT(bx, abdomenX + 3) << "head and thorax should lie right of the abdomen: facing right"
+                              << context("bee-facing");
+  std::printf("%s: bee's dark parts centre at (%.1f, %.1f) in a %dx%d client area\n",
+              buildName(GetParam()), bx, by, client_.width, client_.height);
+}
+
+TEST_P(Scene, RightDragTurnsTheSceneAndTheWheelDolliesANotchAtATime) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const Image before = shot();
+  const int black0 = countKinds(before, client_).black;
+  const int cx = client_.x + client_.width / 2, cy = client_.y + client_.height / 2;
+  x().rightDrag(cx, cy - 50, cx, cy + 50);
+  std::this_thread::sleep_for(kSettle);
+  const Image dragged = shot();
+  EXPECT_GT(differingPixels(before, dragged, client_), 20000)
+      << "a 100-pixel drag should turn the scene by 20 degrees" << context("drag");
+
+  tap(XK_c);  // back to the start pose
+  EXPECT_LT(differingPixels(before, shot(), client_), 500) << context("reset-after-drag");
+
+  x().moveMouse(cx, cy);
+  x().wheel(1);
+  std::this_thread::sleep_for(kSettle);
+  const int black1 = counts().black;
+  EXPECT_LT(black1, black0 / 4) << "a notch forward brings the dial 50 units nearer"
+                                << context("wheel-forward");
+  x().wheel(-1);
+  std::this_thread::sleep_for(kSettle);
+  EXPECT_NEAR(counts().black, black0, 1500) << "a notch back undoes it" << context("wheel-back");
+  x().wheel(-1);
+  std::this_thread::sleep_for(kSettle);
+  EXPECT_GT(counts().black, black0 + 5000)
+      << "another notch back shrinks the dial" << context("wheel-back-2");
+}
+
+TEST_P(Scene, HeldCommaAndFullStopMoveTheEyeOnlyWhileTheClockHasTheFocus) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const int black0 = counts().black;
+  auto hold = [&](KeySym key, Millis howLong) {
+    x().pressKey(key);
+    std::this_thread::sleep_for(howLong);
+    x().releaseKey(key);
+    std::this_thread::sleep_for(kSettle);
+  };
+  hold(XK_comma, Millis(400));
+  const int black1 = counts().black;
+  EXPECT_GT(black1, black0 + 20000)
+      << "comma held for many frames moves the eye back" << context("comma");
+  hold(XK_period, Millis(600));
+  EXPECT_LT(counts().black, black1 - 20000)
+      << "full stop held moves the eye forward" << context("full-stop");
+  tap(XK_c);
+  EXPECT_NEAR(counts().black, black0, 1500) << context("reset");
+
+  // Another window takes the focus: the held keys must do nothing.
+  ::Display* raw = x().raw();
+  ::Window other = XCreateSimpleWindow(raw, DefaultRootWindow(raw), 600, 500, 200, 150, 0, 0,
+                                       WhitePixel(raw, DefaultScreen(raw)));
+  XStoreName(raw, other, "Other");
+  XMapWindow(raw, other);
+  XSync(raw, False);
+  ASSERT_NE(x().waitForWindow("Other", Millis(5000)), 0u);
+  ASSERT_TRUE(x().focus(other));
+  std::this_thread::sleep_for(kSettle);
+  const int blackElsewhere = counts().black;
+  hold(XK_comma, Millis(400));
+  EXPECT_NEAR(counts().black, blackElsewhere, 1000)
+      << "keys held while another window has the focus must not move the eye"
+      << context("comma-elsewhere");
+  XDestroyWindow(raw, other);
+  XSync(raw, False);
+}
+
+TEST_P(Scene, LetterAndDigitKeysChangeWhatTheyShowOnRelease) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const Counts initial = counts();
+  ASSERT_GT(initial.grey, 1500) << "grey numerals expected" << context("numerals");
+  EXPECT_LT(initial.white, 50) << "no digital time at start" << context("no-time");
+
+  tap(XK_t);
+  EXPECT_LT(counts().grey, initial.grey / 10) << "T hides the numerals" << context("t");
+  tap(XK_t);
+  EXPECT_NEAR(counts().grey, initial.grey, initial.grey / 10) << context("t-again");
+  tap(XK_t, {XK_Shift_L});
+  EXPECT_LT(counts().grey, initial.grey / 10) << "Shift+T acts like T" << context("shift-t");
+  // Held with auto-repeat: many presses, one release, so one toggle.
+  x().focus(clock_);
+  x().pressKey(XK_t);
+  std::this_thread::sleep_for(Millis(1500));
+  x().releaseKey(XK_t);
+  std::this_thread::sleep_for(kSettle);
+  EXPECT_NEAR(counts().grey, initial.grey, initial.grey / 10)
+      << "a held T toggles once, on release" << context("held-t");
+
+  const Image arabic = shot();
+  tap(XK_r);
+  EXPECT_GT(differingPixels(arabic, shot(), client_), 1500)
+      << "R turns the numerals Roman" << context("r");
+  tap(XK_r);
+
+  tap(XK_9);
+  const int grey9 = counts().grey;
+  EXPECT_GT(grey9, initial.grey * 2) << "9 makes the numerals bigger" << context("9");
+  tap(XK_1);
+  EXPECT_LT(counts().grey, initial.grey / 2) << "1 makes them smaller" << context("1");
+  tap(XK_4);
+  EXPECT_NEAR(counts().grey, initial.grey, initial.grey / 10) << context("4");
+
+  tap(XK_i);
+  EXPECT_GT(counts().white, 500) << "I shows the digital time" << context("i");
+  tap(XK_i);
+  EXPECT_LT(counts().white, 50) << context("i-again");
+}
+
+TEST_P(Scene, SpinHighlightAndCameraResetKeys) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const Image still = shot();
+  const int highlight0 = countKinds(still, client_).highlight;
+  tap(XK_s);
+  EXPECT_GT(counts().highlight, highlight0 + 10)
+      << "S adds white highlights to the bee" << context("s");
+  tap(XK_s);
+  EXPECT_NEAR(counts().highlight, highlight0, 5) << context("s-again");
+
+  EXPECT_LT(differingPixels(still, shot(), client_), 300) << "frozen clock: a still picture";
+  tap(XK_d);
+  const Image a = shot();
+  std::this_thread::sleep_for(Millis(400));
+  EXPECT_GT(differingPixels(a, shot(), client_), 5000) << "D spins the scene" << context("d");
+  tap(XK_d);
+  tap(XK_c);
+  EXPECT_LT(differingPixels(still, shot(), client_), 500)
+      << "C puts the camera and the spin back" << context("c");
+}
+
+TEST_P(Scene, AHidesTheDanceLine) {
+  ASSERT_NO_FATAL_FAILURE(start(kRunningFromNoon));
+  // At noon the axis runs straight up from the centre. Look for a frame where the line shows
+  // on the axis's inner half while the bee is away from it.
+  auto lineSeenAlone = [&](Millis within) {
+    const auto deadline = Clock::now() + within;
+    const int cx = client_.x + client_.width / 2, cy = client_.y + client_.height / 2;
+    const double unit = (client_.height / 2.0) / (500 * std::tan(22.5 * M_PI / 180));
+    while (Clock::now() < deadline) {
+      const Image s = shot();
+      int onAxis = 0, beside = 0;
+      for (int y = cy + static_cast<int>(10 * unit); y < cy + static_cast<int>(50 * unit); ++y) {
+        const Rgb p = s.at(cx, y);
+        onAxis += p.b > 30;  // the honeycomb has no blue; the line's greys do
+        for (int dx : {-25, -15, 15, 25}) beside += s.at(cx + dx, y).b > 30;
+      }
+      if (onAxis > 15 && beside == 0) return true;
+      std::this_thread::sleep_for(Millis(150));
+    }
+    return false;
+  };
+  EXPECT_TRUE(lineSeenAlone(Millis(8000))) << "the dance line should show" << context("line");
+  tap(XK_a);
+  EXPECT_FALSE(lineSeenAlone(Millis(7000))) << "A hides the dance line" << context("no-line");
+}
+
+TEST_P(Scene, FramesKeepComingWhileTheQuitQuestionIsUp) {
+  ASSERT_NO_FATAL_FAILURE(start(kRunningFromNoon));
+  tap(XK_Escape);
+  ASSERT_NE(session_->waitForWindow("Quit Program", kBoxTimeout), 0u) << context("question");
+  Window box = x().findWindow("Quit Program");
+  auto boxInfo = x().info(box);
+  ASSERT_TRUE(boxInfo);
+  // The box hides the middle of the dial: count changes around it, over half a dance cycle.
+  const Rect hidden = boxInfo->frame;
+  int changed = 0;
+  Image previous = shot();
+  for (int i = 0; i < 12 && changed <= 50; ++i) {
+    std::this_thread::sleep_for(Millis(250));
+    const Image next = shot();
+    for (int y = client_.y; y < client_.y + client_.height - 40; ++y)
+      for (int x = client_.x; x < client_.x + client_.width; ++x) {
+        if (x >= hidden.x && x < hidden.x + hidden.width && y >= hidden.y &&
+            y < hidden.y + hidden.height)
+          continue;
+        const Rgb p = previous.at(x, y), q = next.at(x, y);
+        changed += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 40;
+      }
+    previous = next;
+  }
+  EXPECT_GT(changed, 50) << "the bee should move while the question is shown"
+                         << context("frames-under-question");
+  x().focus(box);
+  session_->answerNo();
+  EXPECT_TRUE(x().waitForWindowGone("Quit Program", kBoxTimeout)) << context("answer-no");
+}
+
+INSTANTIATE_TEST_SUITE_P(LinuxProgram, Scene, ::testing::Values(Build::kLinux));
+INSTANTIATE_TEST_SUITE_P(WindowsExe, Scene, ::testing::Values(Build::kWindows));
+
+// The same frozen time must put the bee in the same place in both programs.
+TEST(BothPrograms, PutTheBeeInTheSamePlace) {
+  double position[2][2] = {};
+  for (Build build : {Build::kLinux, Build::kWindows}) {
+    SessionOptions options;
+    options.fixedTime = kFrozenAtThree;
+    options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
+    std::string error;
+    auto session = ClockSession::start(build, options, &error);
+    ASSERT_TRUE(session) << error;
+    Window clock = session->waitForWindow("Waggler", kStartTimeout);
+    ASSERT_NE(clock, 0u) << session->context("start");
+    auto info = session->x().info(clock);
+    ASSERT_TRUE(info);
+    const Rect client = clientArea(build, info->frame);
+    const int i = build == Build::kLinux ? 0 : 1;
+    const auto deadline = Clock::now() + Millis(15000);
+    bool found = false;
+    while (
+        !(found = beeCentre(session->x().grabScreen(), client, position[i][0], position[i][1])) &&
+        Clock::now() < deadline)
+      std::this_thread::sleep_for(Millis(100));
+    std::this_thread::sleep_for(kSettle);
+    found = beeCentre(session->x().grabScreen(), client, position[i][0], position[i][1]);
+    ASSERT_TRUE(found) << "no bee found" << session->context("bee");
+    std::printf("%s: bee at (%.1f, %.1f) in the client area\n", buildName(build), position[i][0],
+                position[i][1]);
+  }
+  EXPECT_NEAR(position[0][0], position[1][0], 3.0);
+  EXPECT_NEAR(position[0][1], position[1][1], 3.0);
+}
+
+// Variants of the Linux program that cannot build a part of the scene: they say so once,
+// before the window shows, and then run without it.
+struct Variant {
+  const char* name;
+  const char* program;
+  const char* caption;
+  const char* text;
+};
+
+class DegradedStart : public ::testing::TestWithParam<Variant> {};
+
+TEST_P(DegradedStart, ReportsOnceBeforeTheWindowThenRuns) {
+  const Variant& v = GetParam();
+  SessionOptions options;
+  options.program = v.program;
+  options.fixedTime = kFrozenAtThree;
+  options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
+  std::string error;
+  auto session = ClockSession::start(Build::kLinux, options, &error);
+  ASSERT_TRUE(session) << error;
+  ASSERT_NE(session->waitForWindow(v.caption, kBoxTimeout), 0u)
+      << "expected a box titled \"" << v.caption << "\"" << session->context("box");
+  EXPECT_EQ(session->x().findWindow("Waggler"), 0u)
+      << "the clock must wait for the answer" << session->context("window-before-answer");
+  std::string problems;
+  const auto deadline = Clock::now() + Millis(5000);
+  while (!(problems = session->checkMessageBox(v.caption, v.text, {"OK"})).empty() &&
+         Clock::now() < deadline)
+    std::this_thread::sleep_for(Millis(100));
+  EXPECT_EQ(problems, "") << session->context("box-content");
+  Window box = session->x().findWindow(v.caption);
+  ASSERT_NE(box, 0u);
+  session->x().focus(box);
+  session->answerYes();  // Return answers OK
+  Window clock = session->waitForWindow("Waggler", kStartTimeout);
+  ASSERT_NE(clock, 0u) << "the clock should run after the report" << session->context("after");
+  session->x().takeMappedTitles();
+  std::this_thread::sleep_for(Millis(700));
+  for (const auto& title : session->x().takeMappedTitles())
+    EXPECT_NE(title, v.caption) << "the report must come once";
+  EXPECT_TRUE(session->process().running()) << session->context("running");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LinuxProgram, DegradedStart,
+    ::testing::Values(Variant{"NoTextures", WAGGLER_E2E_NO_HONEYCOMB_PROGRAM, "No textures!",
+                              "Could not load in texture maps"},
+                      Variant{"NoOutlineFont", WAGGLER_E2E_NO_OUTLINE_FONT_PROGRAM, "Error!",
+                              "Error - could not setup font outlines"}),
+    [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
