@@ -16,7 +16,7 @@ namespace {
 
 const int size = 400;
 // Scene units to pixels in the bee's plane, 500 units before the reset eye.
-const double pixelsPerUnit = (size / 2) / (500.0 * std::tan(22.5 * 3.14159265358979 / 180.0));
+const double pixelsPerUnit = pixelsPerSceneUnit(size);
 
 class Bee : public ::testing::Test {
  protected:
@@ -37,23 +37,13 @@ class Bee : public ::testing::Test {
     return readFrame(size, size);
   }
 
-  // Centre of the pixels that differ between two frames, or (-1, -1) when none do.
+  // Centre of the pixels that differ between two frames, and how many do.
   static void differenceCentre(const std::vector<Pixel>& a, const std::vector<Pixel>& b, double& x,
                                double& y, int& count) {
-    double sumX = 0, sumY = 0;
-    count = 0;
-    for (int py = 0; py < size; ++py)
-      for (int px = 0; px < size; ++px) {
-        const Pixel& p = a[py * size + px];
-        const Pixel& q = b[py * size + px];
-        if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) {
-          sumX += px;
-          sumY += py;
-          ++count;
-        }
-      }
-    x = count ? sumX / count : -1;
-    y = count ? sumY / count : -1;
+    const Difference d = compareFrames(a, b, size, 0, 0, size, size);
+    x = d.x;
+    y = d.y;
+    count = d.count;
   }
 
   // Window pixel of a point of the scene's z = 0 plane at the reset pose.

@@ -15,34 +15,12 @@
 namespace {
 
 const int size = 400;
-const double pixelsPerUnit = (size / 2) / (500.0 * std::tan(22.5 * 3.14159265358979 / 180.0));
+const double pixelsPerUnit = pixelsPerSceneUnit(size);
 const GLuint unusedListBase = 100000;  // no lists live there: calls draw nothing
 
-struct Difference {
-  int count = 0;
-  double x = -1, y = -1;
-};
-
-// Where two frames differ, within a box (whole frame by default).
 Difference compare(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int x0 = 0, int y0 = 0,
-                   int x1 = size, int y1 = size, int width = size) {
-  Difference d;
-  double sumX = 0, sumY = 0;
-  for (int y = y0; y < y1; ++y)
-    for (int x = x0; x < x1; ++x) {
-      const Pixel& p = a[y * width + x];
-      const Pixel& q = b[y * width + x];
-      if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) {
-        sumX += x;
-        sumY += y;
-        ++d.count;
-      }
-    }
-  if (d.count) {
-    d.x = sumX / d.count;
-    d.y = sumY / d.count;
-  }
-  return d;
+                   int x1 = size, int y1 = size) {
+  return compareFrames(a, b, size, x0, y0, x1, y1);
 }
 
 class Text : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "tests/support/scene.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -45,4 +46,29 @@ void setDanceElapsed(double elapsed) {
   clockState.danceStartSeconds = static_cast<std::time_t>(startMillis / 1000);
   clockState.danceStartMillis = static_cast<unsigned short>(startMillis % 1000);
   clockSettings.restartDance = false;
+}
+
+double pixelsPerSceneUnit(int height) {
+  return (height / 2.0) / (500.0 * std::tan(22.5 * 3.14159265358979 / 180.0));
+}
+
+Difference compareFrames(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int width,
+                         int x0, int y0, int x1, int y1) {
+  Difference d;
+  double sumX = 0, sumY = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const Pixel& p = a[static_cast<std::size_t>(y) * width + x];
+      const Pixel& q = b[static_cast<std::size_t>(y) * width + x];
+      if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) {
+        sumX += x;
+        sumY += y;
+        ++d.count;
+      }
+    }
+  if (d.count) {
+    d.x = sumX / d.count;
+    d.y = sumY / d.count;
+  }
+  return d;
 }

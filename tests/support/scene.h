@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tests/support/offscreen_gl.h"
 
@@ -15,3 +16,16 @@ void restoreLocalTime();
 
 // Starts the dance `elapsed` seconds before now.
 void setDanceElapsed(double elapsed);
+
+// Scene units to pixels in the plane z = 0, seen from the reset eye 500 units away, in a
+// client area `height` pixels high.
+double pixelsPerSceneUnit(int height);
+
+// Where two frames `width` pixels wide differ (by more than 30 over the three channels),
+// inside the box [x0, x1) by [y0, y1): how many pixels, and their centre (-1 when none).
+struct Difference {
+  int count = 0;
+  double x = -1, y = -1;
+};
+Difference compareFrames(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int width,
+                         int x0, int y0, int x1, int y1);
