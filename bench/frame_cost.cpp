@@ -1,11 +1,11 @@
 // Prints the cost of one whole frame at several client sizes, drawn offscreen with the
 // numerals and the digital time shown, so the figure covers every drawing routine.
+#include <chrono>
+#include <cstdio>
+
 #include "app/state.h"
 #include "render/frame.h"
 #include "tests/support/scene.h"
-
-#include <chrono>
-#include <cstdio>
 
 int main() {
   const int sizes[][2] = {{200, 200}, {400, 400}, {800, 600}, {1024, 1024}};
