@@ -107,7 +107,15 @@ class Scene : public ::testing::TestWithParam<Build> {
       std::this_thread::sleep_for(Millis(100));
     std::this_thread::sleep_for(kSettle);
   }
-  void TearDown() override { session_.reset(); }
+  void TearDown() override {
+    // The Linux test build reports the first GL error of any frame on its output.
+    if (session_) {
+      EXPECT_EQ(session_->log().find("GL error"), std::string::npos)
+          << "the program reported a GL error:\n"
+          << session_->log();
+    }
+    session_.reset();
+  }
 
   XDisplay& x() { return session_->x(); }
   Image shot() { return x().grabScreen(); }

@@ -225,6 +225,10 @@ TEST_F(Bee, DanceLineGrowsBehindTheRunAndFadesInTheLoop) {
   EXPECT_GT(brightnessAt(20), 200)
       << "line reaches towards the bee's height " << saveFrame("line-run", size, size);
   EXPECT_LT(brightnessAt(40), 30) << "but not beyond it " << saveFrame("line-run", size, size);
+  float colour[4] = {};
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  EXPECT_FLOAT_EQ(colour[0], 0.75f) << "the line leaves its far-end colour current";
+  EXPECT_FLOAT_EQ(colour[3], 1.0f);
 
   drawLineAlone(2.1);  // early in the left loop: the whole axis, far end nearly opaque
   const int early = brightnessAt(55);
