@@ -6,8 +6,6 @@
 namespace {
 // Loads one picture into a new texture; false when the picture is not there.
 bool loadTexture(int resourceId, GLuint& texture) {
-  // Without a context (window creation already failed) GLU would crash building mipmaps.
-  if (!glGetString(GL_VERSION)) return false;
   HANDLE image = LoadImageA(clockState.hinstance, MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0,
                             LR_CREATEDIBSECTION);
   if (!image) return false;
@@ -27,6 +25,8 @@ bool loadTexture(int resourceId, GLuint& texture) {
 }  // namespace
 
 bool loadTextures() {
+  // Without a context (window creation already failed) GLU would crash building mipmaps.
+  if (!glGetString(GL_VERSION)) return false;
   if (!loadTexture(stripeImage, clockState.stripeTexture)) return false;
   return loadTexture(honeycombImage, clockState.honeycombTexture);
 }

@@ -21,21 +21,19 @@ class Frame : public ::testing::Test {
   static bool lit(const Pixel& p) { return p.r + p.g + p.b > 30; }
 
   // First and last lit pixel along a row or a column, or -1 when none.
-  static void litSpanInRow(int y, int width, int& first, int& last) {
+  static void litSpan(bool alongRow, int at, int length, int& first, int& last) {
     first = last = -1;
-    for (int x = 0; x < width; ++x)
-      if (lit(readPixel(x, y))) {
-        if (first < 0) first = x;
-        last = x;
+    for (int i = 0; i < length; ++i)
+      if (lit(alongRow ? readPixel(i, at) : readPixel(at, i))) {
+        if (first < 0) first = i;
+        last = i;
       }
   }
+  static void litSpanInRow(int y, int width, int& first, int& last) {
+    litSpan(true, y, width, first, last);
+  }
   static void litSpanInColumn(int x, int height, int& first, int& last) {
-    first = last = -1;
-    for (int y = 0; y < height; ++y)
-      if (lit(readPixel(x, y))) {
-        if (first < 0) first = y;
-        last = y;
-      }
+    litSpan(false, x, height, first, last);
   }
 };
 
