@@ -3,8 +3,12 @@
 
 #include <cstring>
 
+#include "platform/wallclock.h"
+
 ClockSettings clockSettings;
 ClockState clockState;
+
+WallClock (*readWallClock)() = readSystemClock;
 
 const char* const windowClassName = "MainWindow";
 const char* const windowTitle = "Waggler";

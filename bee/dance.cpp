@@ -79,9 +79,16 @@ void setDanceState(double elapsed, int hour, int minute) {
 }
 
 void updateDance() {
-  const std::time_t calendar = std::time(nullptr);
-  const std::tm* local = std::localtime(&calendar);
+  // One reading serves both the hour and the elapsed time, so they can never disagree.
+  const WallClock now = readWallClock();
+  // A wall clock set back behind the start would send the bee off the dial, opposite the
+  // hour, for as long as the step; start the dance again from now, as at start-up.
+  if (danceElapsed(now) < 0.0) {
+    clockState.danceStartSeconds = now.seconds;
+    clockState.danceStartMillis = now.millis;
+  }
+  const std::tm* local = std::localtime(&now.seconds);
   const int hour = local ? local->tm_hour : 0;
   const int minute = local ? local->tm_min : 0;
-  setDanceState(danceElapsed(readWallClock()), hour, minute);
+  setDanceState(danceElapsed(now), hour, minute);
 }

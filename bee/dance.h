@@ -6,7 +6,8 @@
 // Takes the current wall-clock time as the dance start when a restart is pending.
 void startDance();
 
-// Recomputes the six dance outputs of clockState from the wall clock and local time.
+// Recomputes the six dance outputs of clockState from the wall clock and local time. A wall
+// clock found behind the dance start restarts the dance from the current time.
 void updateDance();
 
 // Dance time units since the dance start, for a wall-clock reading `now`.

@@ -18,6 +18,12 @@ bool keyDown(int virtualKey) {
   return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
+// The same rotation within one turn: unbounded single-precision angles lose their small
+// steps after days of auto-spin, and the spin would slow and then stop.
+float withinOneTurn(float degrees) {
+  return std::fmod(degrees, 360.0f);
+}
+
 float dollyFactor() {
   float factor = 1.0f;
   if (keyDown(VK_SHIFT)) factor = 0.1f;
@@ -51,8 +57,8 @@ void pollCameraKeys() {
 
 void advanceAutoSpin() {
   if (!clockState.autoSpin) return;
-  clockState.spinX += autoSpinX;
-  clockState.spinY += autoSpinY;
+  clockState.spinX = withinOneTurn(clockState.spinX + autoSpinX);
+  clockState.spinY = withinOneTurn(clockState.spinY + autoSpinY);
 }
 
 void applyViewingTransform() {
@@ -75,8 +81,10 @@ void onRightButtonUp() {
 
 void onMouseMove(int x, int y) {
   if (clockState.rightDragging) {
-    clockState.spinX += static_cast<float>(y - clockState.lastMouseY) * orbitGain;
-    clockState.spinY += static_cast<float>(x - clockState.lastMouseX) * orbitGain;
+    clockState.spinX =
+        withinOneTurn(clockState.spinX + static_cast<float>(y - clockState.lastMouseY) * orbitGain);
+    clockState.spinY =
+        withinOneTurn(clockState.spinY + static_cast<float>(x - clockState.lastMouseX) * orbitGain);
   }
   clockState.lastMouseX = x;
   clockState.lastMouseY = y;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/state.h"
+#include "platform/wallclock.h"
 #include "text/fonts.h"
 
 const char* const creditText = "Waggler: a bee clock";
@@ -22,7 +23,7 @@ void creditPosition(unsigned length, int width, int height, float& x, float& y) 
 }
 
 void drawDigitalTime() {
-  const std::time_t now = std::time(nullptr);
+  const std::time_t now = readWallClock().seconds;
   const std::tm* local = std::localtime(&now);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();

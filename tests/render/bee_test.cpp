@@ -51,6 +51,19 @@ class Bee : public ::testing::Test {
     x = size / 2 + sceneX * pixelsPerUnit;
     y = size / 2 + sceneY * pixelsPerUnit;
   }
+
+  // Window pixel of a point of the bee's own frame, in the pose the last frame drew.
+  static void projectFromBee(double beeFrameX, double beeFrameY, double& x, double& y) {
+    const double degrees = 3.14159265358979 / 180.0;
+    const double turn = -clockState.beeHeading * degrees, hour = clockState.hourAngle * degrees;
+    const double scale = clockSettings.beeScale;
+    const double danceX =
+        clockState.beeX + scale * (beeFrameX * std::cos(turn) - beeFrameY * std::sin(turn));
+    const double danceY =
+        clockState.beeY + scale * (beeFrameX * std::sin(turn) + beeFrameY * std::cos(turn));
+    project(danceX * std::cos(hour) - danceY * std::sin(hour),
+            danceX * std::sin(hour) + danceY * std::cos(hour), x, y);
+  }
 };
 
 }  // namespace
@@ -96,15 +109,15 @@ TEST_F(Bee, FullSizeBeeCentresNearItsPoseAtThreeOClock) {
 namespace {
 // At 12:00, 5.5 s into the dance: half-way round the right loop, at (60, 0), facing down.
 const double loopElapsed = 5.5;
-// The right fore-wing's inner part lies at bee (33, 14): scene (27, -14) when facing down.
-const double wingSceneX = 60 - 33, wingSceneY = -14;
+// The inner part of the right fore-wing, in the bee's frame.
+const double wingX = 33, wingY = 14;
 }  // namespace
 
 TEST_F(Bee, WingsAreTranslucentOverTheDial) {
   const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
-  const std::vector<Pixel> without = frameAt(12, loopElapsed, 0.0f);
   double x, y;
-  project(wingSceneX, wingSceneY, x, y);
+  projectFromBee(wingX, wingY, x, y);
+  const std::vector<Pixel> without = frameAt(12, loopElapsed, 0.0f);
   const Pixel wing = withBee[static_cast<int>(y) * size + static_cast<int>(x)];
   const Pixel behind = without[static_cast<int>(y) * size + static_cast<int>(x)];
   // Half the wing colour (0.8, 0.8, 0.9) over half of what lies behind.
@@ -117,7 +130,8 @@ TEST_F(Bee, WingsVanishWhenSeenFromBelow) {
   clockState.spinX = 180.0f;  // the scene turned over: we look at its underside
   const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
   double x, y;
-  project(wingSceneX, -wingSceneY, x, y);  // mirrored by the turn
+  projectFromBee(wingX, wingY, x, y);
+  y = size - y;  // mirrored by the turn
   const Pixel seen = withBee[static_cast<int>(y) * size + static_cast<int>(x)];
   EXPECT_TRUE(near(seen, 0, 0, 0, 8)) << "expected the black background, got " << describe(seen)
                                       << " " << saveFrame("bee-from-below", size, size);
@@ -130,9 +144,9 @@ TEST_F(Bee, AbdomenIsStripedWhenTexturedAndPlainYellowWhenNot) {
     frameAt(12, loopElapsed, 1.0f);
     int dark = 0, yellow = 0;
     double x, y;
-    // Along the rear half of the abdomen, which faces down the screen from (60, 0).
-    for (double sceneY = -2; sceneY <= 14; sceneY += 0.5) {
-      project(60, sceneY, x, y);
+    // Along the rear half of the abdomen.
+    for (double beeFrameY = -14; beeFrameY <= 2; beeFrameY += 0.5) {
+      projectFromBee(0, beeFrameY, x, y);
       const Pixel p = readPixel(static_cast<int>(x), static_cast<int>(y));
       dark += p.r < 90 && p.g < 90;
       yellow += p.r > 120 && p.g > 0.6 * p.r && p.b < 70;

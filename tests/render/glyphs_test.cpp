@@ -10,7 +10,6 @@
 
 #include FT_OUTLINE_H
 
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -531,25 +530,6 @@ TEST_F(Glyph, CurvesAreFlattenedWithinAFifthOfAPixelAtTheLargestText) {
     EXPECT_GT(worst, visible / 4) << c;
     std::printf("%c: %zu vertices, worst chord %.5f em\n", c, vertices, worst);
   }
-}
-
-TEST_F(Glyph, BothListSetsBuildWellWithinATenthOfASecond) {
-  // Start-up builds them once; the fonts are already mapped here, as after the first build.
-  const GLuint bitmaps = glGenLists(256), outlines = glGenLists(256);
-  GLYPHMETRICSFLOAT m[256];
-  const auto start = std::chrono::steady_clock::now();
-  SelectObject(screen, GetStockObject(SYSTEM_FONT));
-  ASSERT_TRUE(wglUseFontBitmapsA(screen, 0, 256, bitmaps));
-  SelectObject(screen, bold);
-  ASSERT_TRUE(wglUseFontOutlinesA(screen, 0, 255, outlines, 0.0f, 0.1f, WGL_FONT_POLYGONS, m));
-  glFinish();
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(ms, 100.0);
-  std::printf("lists built in %.1f ms, %zu outline triangles\n", ms,
-              glyphs::lastOutlineTriangleCount());
-  glDeleteLists(bitmaps, 256);
-  glDeleteLists(outlines, 256);
 }
 
 TEST_F(Glyph, RenderedTextLooksRight) {

@@ -11,10 +11,20 @@
 #include "platform/wallclock.h"
 #include "render/context.h"
 
+namespace {
+// The wall clock of every scene: a fixed moment, so a frame shows exactly the state the test
+// chose however long the machine takes to draw it.
+WallClock sceneNow = {1715000000, 0};
+WallClock readSceneClock() {
+  return sceneNow;
+}
+}  // namespace
+
 bool prepareScene(int width, int height, std::string& reason) {
   if (!createOffscreenGL(std::max(width, 512), std::max(height, 512), reason)) return false;
   clockSettings = ClockSettings();
   clockState = ClockState();
+  readWallClock = readSceneClock;
   clockState.hdc = GetDC(nullptr);
   clockSettings.windowWidth = width;
   clockSettings.windowHeight = height;
@@ -23,7 +33,7 @@ bool prepareScene(int width, int height, std::string& reason) {
 }
 
 void setLocalTime(int hour, int minute) {
-  const std::time_t now = std::time(nullptr);
+  const std::time_t now = sceneNow.seconds;
   const long utcMinutes = static_cast<long>((now / 60) % (24 * 60));
   long offset = (hour * 60 + minute - utcMinutes) % (24 * 60);
   if (offset < 0) offset += 24 * 60;
@@ -40,8 +50,7 @@ void restoreLocalTime() {
 }
 
 void setDanceElapsed(double elapsed) {
-  const WallClock now = readWallClock();
-  const long long nowMillis = static_cast<long long>(now.seconds) * 1000 + now.millis;
+  const long long nowMillis = static_cast<long long>(sceneNow.seconds) * 1000 + sceneNow.millis;
   const long long startMillis = nowMillis - static_cast<long long>(elapsed * 1000.0 + 0.5);
   clockState.danceStartSeconds = static_cast<std::time_t>(startMillis / 1000);
   clockState.danceStartMillis = static_cast<unsigned short>(startMillis % 1000);

@@ -6,7 +6,8 @@
 
 #include "tests/support/offscreen_gl.h"
 
-// Fresh records, a client area of width by height, and the one-time scene set-up.
+// Fresh records, a client area of width by height, a wall clock that stands still, and the
+// one-time scene set-up.
 // Returns false, with a reason, when no offscreen context can be had.
 bool prepareScene(int width, int height, std::string& reason);
 
@@ -14,7 +15,7 @@ bool prepareScene(int width, int height, std::string& reason);
 void setLocalTime(int hour, int minute);
 void restoreLocalTime();
 
-// Starts the dance `elapsed` seconds before now.
+// Starts the dance `elapsed` seconds before the scene's fixed wall clock.
 void setDanceElapsed(double elapsed);
 
 // Scene units to pixels in the plane z = 0, seen from the reset eye 500 units away, in a

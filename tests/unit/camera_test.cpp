@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/state.h"
 
 class Camera : public ::testing::Test {
@@ -88,12 +90,33 @@ TEST_F(Camera, RightDragTurnsTheScene02DegreesPerPixel) {
   EXPECT_EQ(clockState.lastMouseY, 300);
 }
 
-TEST_F(Camera, AutomaticSpinAddsFixedStepsAndNeverWraps) {
+// Each step, read as the turn it makes (modulo one turn).
+double stepBetween(float before, float after) {
+  double step = std::fmod(static_cast<double>(after) - before, 360.0);
+  return step < -180.0 ? step + 360.0 : step;
+}
+
+TEST_F(Camera, AutomaticSpinStaysWithinOneTurnAndKeepsItsStepAfterAWeek) {
   advanceAutoSpin();
   EXPECT_EQ(clockState.spinX, 0.0f) << "no spin while the option is off";
   clockState.autoSpin = true;
-  for (int i = 0; i < 3000; ++i) advanceAutoSpin();
-  EXPECT_NEAR(clockState.spinX, 3000 * 0.26666662, 0.5);
-  EXPECT_NEAR(clockState.spinY, 3000 * 0.0855142, 0.5);
-  EXPECT_GT(clockState.spinX, 360.0f);
+  advanceAutoSpin();
+  const float firstX = clockState.spinX, firstY = clockState.spinY;
+  const long ticksInAWeek = 7L * 24 * 3600 * 50;  // 20 ms ticks
+  for (long i = 1; i < ticksInAWeek; ++i) advanceAutoSpin();
+  for (float angle : {clockState.spinX, clockState.spinY}) {
+    EXPECT_GT(angle, -360.0f);
+    EXPECT_LT(angle, 360.0f);
+  }
+  const float beforeX = clockState.spinX, beforeY = clockState.spinY;
+  advanceAutoSpin();
+  EXPECT_NEAR(stepBetween(beforeX, clockState.spinX), firstX, 1e-4) << "after a week";
+  EXPECT_NEAR(stepBetween(beforeY, clockState.spinY), firstY, 1e-4) << "after a week";
+}
+
+TEST_F(Camera, LongRightDragsStayWithinOneTurn) {
+  onRightButtonDown(0, 0);
+  onMouseMove(2000, -2000);  // 400 degrees each way
+  EXPECT_FLOAT_EQ(clockState.spinY, 40.0f);
+  EXPECT_FLOAT_EQ(clockState.spinX, -40.0f);
 }

@@ -111,19 +111,6 @@ TEST(DanceClock, HourAngleFollowsTheLocalHourAndMinute) {
   }
 }
 
-TEST(DanceClock, ClockSetBackStaysInLegZeroWithNegativeProgress) {
-  danceAfter(-4, 0, 10, 10);  // cycle time -4
-  EXPECT_EQ(clockState.dancePhase, 0);
-  EXPECT_FLOAT_EQ(clockState.phaseProgress, -2.0f);
-  EXPECT_FLOAT_EQ(clockState.beeY, -300.0f);
-
-  danceAfter(-5, -999, 10, 10);  // just short of -6: the lowest point of the run
-  EXPECT_EQ(clockState.dancePhase, 0);
-  EXPECT_LT(clockState.phaseProgress, -2.99f);
-  EXPECT_LT(clockState.beeY, -419.0f);
-  EXPECT_GE(clockState.beeY, -420.0f);
-}
-
 TEST(DanceClock, ReadingThatStraddlesASecondUsesTheNegativeMillisecondDifference) {
   // Start at .900, read at .100 of the next second: 0.2 s have passed.
   clockState.danceStartSeconds = 1700000000;
@@ -143,19 +130,54 @@ TEST(DanceClock, StartIn2040KeepsCounting) {
   EXPECT_FLOAT_EQ(clockState.phaseProgress, 0.625f);
 }
 
-TEST(DanceClock, StartIsTakenOnceAndThenKept) {
-  clockSettings.restartDance = true;
+namespace {
+WallClock testNow;
+WallClock readTestClock() {
+  return testNow;
+}
+
+// The dance read from a wall clock that the test sets.
+class DanceOnTestClock : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    readWallClock = readTestClock;
+    testNow = {1700000000, 500};
+    clockSettings = ClockSettings();
+  }
+  void TearDown() override { readWallClock = readSystemClock; }
+};
+}  // namespace
+
+TEST_F(DanceOnTestClock, StartIsTakenOnceAndThenKept) {
   startDance();
   EXPECT_FALSE(clockSettings.restartDance);
-  const std::time_t seconds = clockState.danceStartSeconds;
-  const unsigned short millis = clockState.danceStartMillis;
-  const WallClock now = readWallClock();
-  EXPECT_LE(std::llabs(static_cast<long long>(now.seconds - seconds)), 1);
-  clockState.danceStartSeconds = 42;
+  EXPECT_EQ(clockState.danceStartSeconds, 1700000000);
+  EXPECT_EQ(clockState.danceStartMillis, 500);
+  testNow = {1700000042, 0};
   startDance();
-  EXPECT_EQ(clockState.danceStartSeconds, 42) << "a second start must not move the dance";
-  clockState.danceStartSeconds = seconds;
-  clockState.danceStartMillis = millis;
+  EXPECT_EQ(clockState.danceStartSeconds, 1700000000) << "a second start must not move the dance";
+}
+
+TEST_F(DanceOnTestClock, AClockSetBackRestartsTheDanceAndAJumpForwardDoesNot) {
+  startDance();
+  testNow = {1700000009, 0};  // 8.5 s in: leg 1
+  updateDance();
+  EXPECT_EQ(clockState.dancePhase, 1);
+
+  testNow = {1700000009 - 3600, 0};  // set back an hour
+  updateDance();
+  EXPECT_EQ(clockState.dancePhase, 0);
+  EXPECT_EQ(clockState.phaseProgress, 0.0f);
+  EXPECT_FLOAT_EQ(clockState.beeY, -60.0f) << "back at the inner end of the run, on the dial";
+  testNow.millis = 500;
+  updateDance();
+  EXPECT_FLOAT_EQ(clockState.phaseProgress, 0.25f) << "and running on from there";
+
+  testNow.seconds += 3600;  // forward again: the dance just goes on
+  updateDance();
+  EXPECT_EQ(clockState.danceStartSeconds, 1700000009 - 3600);
+  EXPECT_EQ(clockState.dancePhase, 0);
+  EXPECT_FLOAT_EQ(clockState.phaseProgress, 0.25f);
 }
 
 TEST(DanceClock, TimeScaleStretchesEveryLeg) {

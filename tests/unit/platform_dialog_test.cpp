@@ -11,6 +11,7 @@ namespace {
 
 using platformtest::countReceived;
 using platformtest::received;
+using platformtest::ticksReceived;
 
 MSG keyMessage(HWND window, UINT message, WPARAM key) {
   MSG result = {};
@@ -83,12 +84,20 @@ std::atomic<int> boxesShown{0};
 platform::BoxRequest lastRequest;
 HWND boxWindow = nullptr;
 
-// Stays up for 150 ms; meanwhile a key is pressed and released and the mouse moves on the
+// Waits until the window has had `count` ticks since the test cleared the count; the deadline
+// only ends a wait that a fault made endless.
+void waitForTicks(int count) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (ticksReceived() < count && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+// Stays up for a few ticks; meanwhile a key is pressed and released and the mouse moves on the
 // main window, as if the user typed at the box while the pointer was over the clock.
 int slowBoxAnsweringYes(const platform::BoxRequest& request) {
   ++boxesShown;
   lastRequest = request;
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  waitForTicks(2);
   SDL_Event event = {};
   event.type = SDL_KEYDOWN;
   event.key.windowID = boxWindow->sdlId;
@@ -100,7 +109,7 @@ int slowBoxAnsweringYes(const platform::BoxRequest& request) {
   event.type = SDL_MOUSEMOTION;
   event.motion.windowID = boxWindow->sdlId;
   SDL_PushEvent(&event);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  waitForTicks(4);
   return IDYES;
 }
 
@@ -116,6 +125,7 @@ TEST_F(PlatformDialog, TicksGoOnWhileTheBoxIsUpAndInputMeantForTheClockIsDropped
   platform::boxPresenter = slowBoxAnsweringYes;
   SetTimer(window, 1, 20, nullptr);
   received().clear();
+  ticksReceived() = 0;
   EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDYES);
   EXPECT_EQ(boxesShown, 1);
   EXPECT_EQ(lastRequest.caption, "Quit Program");

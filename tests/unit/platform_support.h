@@ -2,6 +2,7 @@
 // procedure records every message it is sent.
 #pragma once
 
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -17,8 +18,15 @@ inline std::vector<MSG>& received() {
   return log;
 }
 
+// Ticks the recording procedure has had, readable from a box's worker thread.
+inline std::atomic<int>& ticksReceived() {
+  static std::atomic<int> count{0};
+  return count;
+}
+
 // Records the message, then does what Windows' default procedure would.
 inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) ++ticksReceived();
   MSG entry = {};
   entry.hwnd = window;
   entry.message = message;

@@ -102,7 +102,9 @@ void expectTick(UINT_PTR id) {
   EXPECT_EQ(message.wParam, id);
 }
 
-TEST(PlatformTimer, TicksKeepTheirRhythmWhileEachFrameTakesTime) {
+// Through GetMessageA on the real clock only what load cannot upset is checked: a tick never
+// comes early. Rhythm and coalescing are the table's, checked above on a made-up clock.
+TEST(PlatformTimer, TicksNeverComeEarlyWhileEachFrameTakesTime) {
   const Clock::time_point start = Clock::now();
   const UINT_PTR id = SetTimer(nullptr, 0, 20, nullptr);
   ASSERT_NE(id, 0u);
@@ -111,21 +113,15 @@ TEST(PlatformTimer, TicksKeepTheirRhythmWhileEachFrameTakesTime) {
     EXPECT_GE(msSince(start), 20.0 * tick - 1.0) << "tick " << tick << " came early";
     std::this_thread::sleep_for(std::chrono::milliseconds(8));  // a frame's work
   }
-  // Drifting by the frame's time (now + period) would need at least 280 ms.
-  EXPECT_LT(msSince(start), 260.0);
   EXPECT_TRUE(KillTimer(nullptr, id));
 }
 
-TEST(PlatformTimer, AStallGivesOneTickNotABacklog) {
+TEST(PlatformTimer, AStalledLoopGetsItsTickAndTheTimerGoesOn) {
   const UINT_PTR id = SetTimer(nullptr, 0, 20, nullptr);
   expectTick(id);
   std::this_thread::sleep_for(std::chrono::milliseconds(110));  // five beats missed
-  Clock::time_point before = Clock::now();
   expectTick(id);
-  EXPECT_LT(msSince(before), 5.0) << "the overdue tick should come at once";
-  before = Clock::now();
   expectTick(id);
-  EXPECT_GE(msSince(before), 5.0) << "a second overdue tick was queued";
   EXPECT_TRUE(KillTimer(nullptr, id));
   EXPECT_FALSE(KillTimer(nullptr, id));
 }
