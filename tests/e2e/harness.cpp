@@ -853,6 +853,11 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
     // prefix and rebuilds it, seconds per start.
     env.push_back({"NO_FAKE_STAT", "1"});
   }
+  if (!options.timeFile.empty()) {
+    env.push_back({"LD_PRELOAD", WAGGLER_E2E_LIBFAKETIME});
+    env.push_back({"FAKETIME_TIMESTAMP_FILE", options.timeFile});
+    env.push_back({"FAKETIME_NO_CACHE", "1"});
+  }
   for (auto& e : options.env) env.push_back(e);
 
   s->server_ = XServer::start(options.xvfbArgs, error);

@@ -242,6 +242,9 @@ struct SessionOptions {
   // The wall clock, as `faketime -f` takes it: "2024-05-06 10:08:00" stands still there,
   // "@2024-05-06 10:08:00" starts there and runs on.
   std::string fixedTime;
+  // Instead, a file holding such a time that the program reads again at every clock reading,
+  // so a test can set the clock while the program runs (Linux program only).
+  std::string timeFile;
   std::string program;  // another Linux program (a variant); default: the clock
   Env env;              // more environment for the program
 };

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 #include "tests/e2e/harness.h"
@@ -18,7 +21,10 @@ namespace {
 
 constexpr Millis kStartTimeout{60000};
 constexpr Millis kBoxTimeout{15000};
-constexpr Millis kSettle{300};  // several 20 ms frames
+// How long a change may take to show: frames come every 20 ms, far later on a loaded machine.
+constexpr Millis kShowTimeout{15000};
+// Long enough for a key held elsewhere to have moved the eye, were it going to.
+constexpr Millis kQuietPeriod{400};
 // Three o'clock, standing still: the dance stays at its first frame.
 const char kFrozenAtThree[] = "2024-05-06 03:00:00";
 // Noon, running on from there.
@@ -84,6 +90,29 @@ bool beeCentre(const Image& screen, const Rect& client, double& x, double& y) {
   return true;
 }
 
+// Replaces the time the program reads next in one step, so it never reads half a line.
+void setClockFile(const std::string& path, const std::string& time) {
+  const std::string next = path + ".next";
+  std::ofstream(next) << time << "\n";
+  std::rename(next.c_str(), path.c_str());
+}
+
+// Where the bee's dark parts stand, once two grabs in a row agree (a repaint caught half-way
+// must not count); nothing when they never do.
+std::optional<std::pair<double, double>> beeStandingStill(XDisplay& display, const Rect& client) {
+  const auto deadline = Clock::now() + kShowTimeout;
+  double lastX = -100, lastY = -100;
+  while (Clock::now() < deadline) {
+    double x, y;
+    if (beeCentre(display.grabScreen(), client, x, y)) {
+      if (std::abs(x - lastX) < 0.5 && std::abs(y - lastY) < 0.5) return std::make_pair(x, y);
+      lastX = x, lastY = y;
+    }
+    std::this_thread::sleep_for(Millis(100));
+  }
+  return std::nullopt;
+}
+
 class Scene : public ::testing::TestWithParam<Build> {
  protected:
   void start(const std::string& fixedTime, const std::string& program = "") {
@@ -101,11 +130,24 @@ class Scene : public ::testing::TestWithParam<Build> {
     ASSERT_TRUE(info);
     client_ = clientArea(GetParam(), info->frame);
     ASSERT_TRUE(x().focus(clock_)) << session_->context("focus");
-    // Wait for drawn frames: the dial covers most of the client area.
-    const auto deadline = Clock::now() + Millis(15000);
-    while (counts().black > client_.width * client_.height / 3 && Clock::now() < deadline)
-      std::this_thread::sleep_for(Millis(100));
-    std::this_thread::sleep_for(kSettle);
+    // Drawn frames: the dial covers most of the client area.
+    ASSERT_LT(waitFor(black(), [&](int n) { return n <= client_.width * client_.height / 3; }),
+              client_.width * client_.height / 3)
+        << "no dial drawn" << context("dial");
+    // A frozen clock draws the same frame again and again; wait for two alike, so no half-drawn
+    // or erased window becomes a test's reference.
+    if (fixedTime[0] != '@') {
+      Image previous = shot();
+      ASSERT_LT(waitFor(
+                    [&](const Image& s) {
+                      const int changed = differingPixels(previous, s, client_);
+                      previous = s;
+                      return changed;
+                    },
+                    [](int changed) { return changed == 0; }),
+                1)
+          << "the picture of a frozen clock should stand still" << context("still");
+    }
   }
   void TearDown() override {
     // The Linux test build reports the first GL error of any frame on its output.
@@ -123,9 +165,40 @@ class Scene : public ::testing::TestWithParam<Build> {
   void tap(KeySym key, const std::vector<KeySym>& modifiers = {}) {
     x().focus(clock_);
     x().tapKey(key, modifiers);
-    std::this_thread::sleep_for(kSettle);
   }
   std::string context(const std::string& step) { return session_->context(step); }
+
+  // Measures screenshots until `done` holds for the measure or the deadline passes, and returns
+  // the last measure, for the caller to check and report.
+  template <class Measure, class Done>
+  int waitFor(Measure measure, Done done, Millis within = kShowTimeout) {
+    const auto deadline = Clock::now() + within;
+    for (;;) {
+      const int value = measure(shot());
+      if (done(value) || Clock::now() >= deadline) return value;
+      std::this_thread::sleep_for(Millis(40));
+    }
+  }
+  // Measures of a screenshot.
+  std::function<int(const Image&)> kind(int Counts::*member) {
+    return [this, member](const Image& s) { return countKinds(s, client_).*member; };
+  }
+  std::function<int(const Image&)> black() { return kind(&Counts::black); }
+  std::function<int(const Image&)> grey() { return kind(&Counts::grey); }
+  std::function<int(const Image&)> white() { return kind(&Counts::white); }
+  std::function<int(const Image&)> highlight() { return kind(&Counts::highlight); }
+  std::function<int(const Image&)> differenceFrom(const Image& reference) {
+    return [this, reference](const Image& s) { return differingPixels(reference, s, client_); };
+  }
+  static std::function<bool(int)> below(int limit) {
+    return [limit](int n) { return n < limit; };
+  }
+  static std::function<bool(int)> above(int limit) {
+    return [limit](int n) { return n > limit; };
+  }
+  static std::function<bool(int)> near(int target, int tolerance) {
+    return [target, tolerance](int n) { return std::abs(n - target) <= tolerance; };
+  }
 
   std::unique_ptr<ClockSession> session_;
   Window clock_ = 0;
@@ -156,47 +229,40 @@ TEST_P(Scene, RightDragTurnsTheSceneAndTheWheelDolliesANotchAtATime) {
   const int black0 = countKinds(before, client_).black;
   const int cx = client_.x + client_.width / 2, cy = client_.y + client_.height / 2;
   x().rightDrag(cx, cy - 50, cx, cy + 50);
-  std::this_thread::sleep_for(kSettle);
-  const Image dragged = shot();
-  EXPECT_GT(differingPixels(before, dragged, client_), 20000)
+  EXPECT_GT(waitFor(differenceFrom(before), above(20000)), 20000)
       << "a 100-pixel drag should turn the scene by 20 degrees" << context("drag");
 
   tap(XK_c);  // back to the start pose
-  EXPECT_LT(differingPixels(before, shot(), client_), 500) << context("reset-after-drag");
+  EXPECT_LT(waitFor(differenceFrom(before), below(500)), 500) << context("reset-after-drag");
 
   x().moveMouse(cx, cy);
   x().wheel(1);
-  std::this_thread::sleep_for(kSettle);
-  const int black1 = counts().black;
-  EXPECT_LT(black1, black0 / 4) << "a notch forward brings the dial 50 units nearer"
-                                << context("wheel-forward");
+  EXPECT_LT(waitFor(black(), below(black0 / 4)), black0 / 4)
+      << "a notch forward brings the dial 50 units nearer" << context("wheel-forward");
   x().wheel(-1);
-  std::this_thread::sleep_for(kSettle);
-  EXPECT_NEAR(counts().black, black0, 1500) << "a notch back undoes it" << context("wheel-back");
+  EXPECT_NEAR(waitFor(black(), near(black0, 1500)), black0, 1500)
+      << "a notch back undoes it" << context("wheel-back");
   x().wheel(-1);
-  std::this_thread::sleep_for(kSettle);
-  EXPECT_GT(counts().black, black0 + 5000)
+  EXPECT_GT(waitFor(black(), above(black0 + 5000)), black0 + 5000)
       << "another notch back shrinks the dial" << context("wheel-back-2");
 }
 
 TEST_P(Scene, HeldCommaAndFullStopMoveTheEyeOnlyWhileTheClockHasTheFocus) {
   ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
   const int black0 = counts().black;
-  auto hold = [&](KeySym key, Millis howLong) {
+  // Held until the eye has moved far enough, however few frames a loaded machine draws.
+  auto holdUntil = [&](KeySym key, std::function<bool(int)> done) {
     x().pressKey(key);
-    std::this_thread::sleep_for(howLong);
+    const int seen = waitFor(black(), done);
     x().releaseKey(key);
-    std::this_thread::sleep_for(kSettle);
+    return seen;
   };
-  hold(XK_comma, Millis(400));
-  const int black1 = counts().black;
-  EXPECT_GT(black1, black0 + 20000)
-      << "comma held for many frames moves the eye back" << context("comma");
-  hold(XK_period, Millis(600));
-  EXPECT_LT(counts().black, black1 - 20000)
+  const int black1 = holdUntil(XK_comma, above(black0 + 20000));
+  EXPECT_GT(black1, black0 + 20000) << "comma held moves the eye back" << context("comma");
+  EXPECT_LT(holdUntil(XK_period, below(black1 - 20000)), black1 - 20000)
       << "full stop held moves the eye forward" << context("full-stop");
   tap(XK_c);
-  EXPECT_NEAR(counts().black, black0, 1500) << context("reset");
+  EXPECT_NEAR(waitFor(black(), near(black0, 1500)), black0, 1500) << context("reset");
 
   // Another window takes the focus: the held keys must do nothing.
   ::Display* raw = x().raw();
@@ -207,9 +273,10 @@ TEST_P(Scene, HeldCommaAndFullStopMoveTheEyeOnlyWhileTheClockHasTheFocus) {
   XSync(raw, False);
   ASSERT_NE(x().waitForWindow("Other", Millis(5000)), 0u);
   ASSERT_TRUE(x().focus(other));
-  std::this_thread::sleep_for(kSettle);
   const int blackElsewhere = counts().black;
-  hold(XK_comma, Millis(400));
+  x().pressKey(XK_comma);
+  std::this_thread::sleep_for(kQuietPeriod);
+  x().releaseKey(XK_comma);
   EXPECT_NEAR(counts().black, blackElsewhere, 1000)
       << "keys held while another window has the focus must not move the eye"
       << context("comma-elsewhere");
@@ -222,40 +289,44 @@ TEST_P(Scene, LetterAndDigitKeysChangeWhatTheyShowOnRelease) {
   const Counts initial = counts();
   ASSERT_GT(initial.grey, 1500) << "grey numerals expected" << context("numerals");
   EXPECT_LT(initial.white, 50) << "no digital time at start" << context("no-time");
+  const int hidden = initial.grey / 10, tolerance = initial.grey / 10;
 
   tap(XK_t);
-  EXPECT_LT(counts().grey, initial.grey / 10) << "T hides the numerals" << context("t");
+  EXPECT_LT(waitFor(grey(), below(hidden)), hidden) << "T hides the numerals" << context("t");
   tap(XK_t);
-  EXPECT_NEAR(counts().grey, initial.grey, initial.grey / 10) << context("t-again");
+  EXPECT_NEAR(waitFor(grey(), near(initial.grey, tolerance)), initial.grey, tolerance)
+      << context("t-again");
   tap(XK_t, {XK_Shift_L});
-  EXPECT_LT(counts().grey, initial.grey / 10) << "Shift+T acts like T" << context("shift-t");
+  EXPECT_LT(waitFor(grey(), below(hidden)), hidden) << "Shift+T acts like T" << context("shift-t");
   // Held with auto-repeat: many presses, one release, so one toggle.
   x().focus(clock_);
   x().pressKey(XK_t);
   std::this_thread::sleep_for(Millis(1500));
   x().releaseKey(XK_t);
-  std::this_thread::sleep_for(kSettle);
-  EXPECT_NEAR(counts().grey, initial.grey, initial.grey / 10)
+  EXPECT_NEAR(waitFor(grey(), near(initial.grey, tolerance)), initial.grey, tolerance)
       << "a held T toggles once, on release" << context("held-t");
 
   const Image arabic = shot();
   tap(XK_r);
-  EXPECT_GT(differingPixels(arabic, shot(), client_), 1500)
+  EXPECT_GT(waitFor(differenceFrom(arabic), above(1500)), 1500)
       << "R turns the numerals Roman" << context("r");
   tap(XK_r);
+  EXPECT_LT(waitFor(differenceFrom(arabic), below(300)), 300) << context("r-again");
 
   tap(XK_9);
-  const int grey9 = counts().grey;
-  EXPECT_GT(grey9, initial.grey * 2) << "9 makes the numerals bigger" << context("9");
+  EXPECT_GT(waitFor(grey(), above(initial.grey * 2)), initial.grey * 2)
+      << "9 makes the numerals bigger" << context("9");
   tap(XK_1);
-  EXPECT_LT(counts().grey, initial.grey / 2) << "1 makes them smaller" << context("1");
+  EXPECT_LT(waitFor(grey(), below(initial.grey / 2)), initial.grey / 2)
+      << "1 makes them smaller" << context("1");
   tap(XK_4);
-  EXPECT_NEAR(counts().grey, initial.grey, initial.grey / 10) << context("4");
+  EXPECT_NEAR(waitFor(grey(), near(initial.grey, tolerance)), initial.grey, tolerance)
+      << context("4");
 
   tap(XK_i);
-  EXPECT_GT(counts().white, 500) << "I shows the digital time" << context("i");
+  EXPECT_GT(waitFor(white(), above(500)), 500) << "I shows the digital time" << context("i");
   tap(XK_i);
-  EXPECT_LT(counts().white, 50) << context("i-again");
+  EXPECT_LT(waitFor(white(), below(50)), 50) << context("i-again");
 }
 
 TEST_P(Scene, SpinHighlightAndCameraResetKeys) {
@@ -263,19 +334,21 @@ TEST_P(Scene, SpinHighlightAndCameraResetKeys) {
   const Image still = shot();
   const int highlight0 = countKinds(still, client_).highlight;
   tap(XK_s);
-  EXPECT_GT(counts().highlight, highlight0 + 10)
+  EXPECT_GT(waitFor(highlight(), above(highlight0 + 10)), highlight0 + 10)
       << "S adds white highlights to the bee" << context("s");
   tap(XK_s);
-  EXPECT_NEAR(counts().highlight, highlight0, 5) << context("s-again");
+  EXPECT_NEAR(waitFor(highlight(), near(highlight0, 5)), highlight0, 5) << context("s-again");
+  EXPECT_LT(waitFor(differenceFrom(still), below(300)), 300) << "frozen clock: a still picture";
 
-  EXPECT_LT(differingPixels(still, shot(), client_), 300) << "frozen clock: a still picture";
   tap(XK_d);
-  const Image a = shot();
-  std::this_thread::sleep_for(Millis(400));
-  EXPECT_GT(differingPixels(a, shot(), client_), 5000) << "D spins the scene" << context("d");
+  EXPECT_GT(waitFor(differenceFrom(still), above(5000)), 5000)
+      << "D spins the scene" << context("d");
+  const Image spun = shot();
+  EXPECT_GT(waitFor(differenceFrom(spun), above(5000)), 5000)
+      << "and goes on spinning" << context("d-on");
   tap(XK_d);
   tap(XK_c);
-  EXPECT_LT(differingPixels(still, shot(), client_), 500)
+  EXPECT_LT(waitFor(differenceFrom(still), below(500)), 500)
       << "C puts the camera and the spin back" << context("c");
 }
 
@@ -300,8 +373,12 @@ TEST_P(Scene, AHidesTheDanceLine) {
     }
     return false;
   };
-  EXPECT_TRUE(lineSeenAlone(Millis(8000))) << "the dance line should show" << context("line");
+  EXPECT_TRUE(lineSeenAlone(kShowTimeout)) << "the dance line should show" << context("line");
   tap(XK_a);
+  // T after A: once the numerals have gone, A has been handled too.
+  const int numerals = counts().grey;
+  tap(XK_t);
+  ASSERT_LT(waitFor(grey(), below(numerals / 10)), numerals / 10) << context("a-then-t");
   EXPECT_FALSE(lineSeenAlone(Millis(7000))) << "A hides the dance line" << context("no-line");
 }
 
@@ -316,7 +393,8 @@ TEST_P(Scene, FramesKeepComingWhileTheQuitQuestionIsUp) {
   const Rect hidden = boxInfo->frame;
   int changed = 0;
   Image previous = shot();
-  for (int i = 0; i < 12 && changed <= 50; ++i) {
+  const auto deadline = Clock::now() + kShowTimeout;
+  while (changed <= 50 && Clock::now() < deadline) {
     std::this_thread::sleep_for(Millis(250));
     const Image next = shot();
     for (int y = client_.y; y < client_.y + client_.height - 40; ++y)
@@ -355,20 +433,51 @@ TEST(BothPrograms, PutTheBeeInTheSamePlace) {
     ASSERT_TRUE(info);
     const Rect client = clientArea(build, info->frame);
     const int i = build == Build::kLinux ? 0 : 1;
-    const auto deadline = Clock::now() + Millis(15000);
-    bool found = false;
-    while (
-        !(found = beeCentre(session->x().grabScreen(), client, position[i][0], position[i][1])) &&
-        Clock::now() < deadline)
-      std::this_thread::sleep_for(Millis(100));
-    std::this_thread::sleep_for(kSettle);
-    found = beeCentre(session->x().grabScreen(), client, position[i][0], position[i][1]);
-    ASSERT_TRUE(found) << "no bee found" << session->context("bee");
+    const auto bee = beeStandingStill(session->x(), client);
+    ASSERT_TRUE(bee) << "no bee found standing still" << session->context("bee");
+    position[i][0] = bee->first, position[i][1] = bee->second;
     std::printf("%s: bee at (%.1f, %.1f) in the client area\n", buildName(build), position[i][0],
                 position[i][1]);
   }
   EXPECT_NEAR(position[0][0], position[1][0], 3.0);
   EXPECT_NEAR(position[0][1], position[1][1], 3.0);
+}
+
+// A wall clock set back an hour while the clock runs: the dance starts again, on the new hour.
+// The clock stands still before and after, so the bee stands at the start of its run.
+TEST(LinuxProgramWallClock, SetBackAnHourTheBeeStartsAgainOnTheNewHour) {
+  const std::string timeFile = artifactPath("wall-clock", "txt");
+  setClockFile(timeFile, "2024-05-06 15:00:00");
+  SessionOptions options;
+  options.timeFile = timeFile;
+  options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}, {"TZ", "UTC"}};
+  std::string error;
+  auto session = ClockSession::start(Build::kLinux, options, &error);
+  ASSERT_TRUE(session) << error;
+  Window clock = session->waitForWindow("Waggler", kStartTimeout);
+  ASSERT_NE(clock, 0u) << session->context("start");
+  auto info = session->x().info(clock);
+  ASSERT_TRUE(info);
+  const Rect& client = info->frame;
+  const auto atThree = beeStandingStill(session->x(), client);
+  ASSERT_TRUE(atThree) << "no bee at 15:00" << session->context("at-3");
+
+  // 33 s past the hour, so the old dance would stand far off its run, not by chance on it.
+  setClockFile(timeFile, "2024-05-06 14:00:33");
+  // The whole dance turns with the hour: 30 degrees anticlockwise from its place at three.
+  const double cx = client.width / 2.0, cy = client.height / 2.0;
+  const double dx = atThree->first - cx, dy = cy - atThree->second, turn = M_PI / 6;
+  const double expectedX = cx + dx * std::cos(turn) - dy * std::sin(turn);
+  const double expectedY = cy - (dx * std::sin(turn) + dy * std::cos(turn));
+  std::optional<std::pair<double, double>> atTwo;
+  const auto deadline = Clock::now() + kShowTimeout;
+  do {
+    atTwo = beeStandingStill(session->x(), client);
+  } while (atTwo && std::hypot(atTwo->first - expectedX, atTwo->second - expectedY) > 3 &&
+           Clock::now() < deadline);
+  ASSERT_TRUE(atTwo) << "no bee after the clock was set back" << session->context("set-back");
+  EXPECT_NEAR(atTwo->first, expectedX, 3) << session->context("set-back");
+  EXPECT_NEAR(atTwo->second, expectedY, 3);
 }
 
 // Variants of the Linux program that cannot build a part of the scene: they say so once,
