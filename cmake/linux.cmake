@@ -65,6 +65,15 @@ add_executable(waggler-no-outline-font app/main.cpp platform/entry.cpp)
 target_link_libraries(waggler-no-outline-font PRIVATE waggler_glyphs_without_bold waggler_core
   waggler_bitmaps_all)
 
+# Test variant: checks glGetError after each drawing routine and reports the first error on
+# standard error. Its frame comes first on the link line, so the core's unchecked one stays out.
+add_library(waggler_frame_checked OBJECT render/frame.cpp)
+target_compile_definitions(waggler_frame_checked PRIVATE WAGGLER_CHECK_GL)
+target_link_libraries(waggler_frame_checked PUBLIC waggler_platform)
+add_executable(waggler-check-gl app/main.cpp platform/entry.cpp)
+target_link_libraries(waggler-check-gl PRIVATE waggler_frame_checked waggler_core
+  waggler_bitmaps_all)
+
 enable_testing()
 add_subdirectory(tests)
 add_subdirectory(bench)

@@ -151,7 +151,9 @@ class Scene : public ::testing::TestWithParam<Build> {
   void start(const std::string& fixedTime, const std::string& program = "") {
     SessionOptions options;
     options.fixedTime = fixedTime;
-    options.program = program;
+    // The Linux program runs as its checking variant, which reports GL errors on its output.
+    options.program =
+        program.empty() && GetParam() == Build::kLinux ? WAGGLER_E2E_CHECK_GL_PROGRAM : program;
     // Only the wall clock stands still; timers keep their pace.
     options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
     std::string error;
@@ -179,7 +181,7 @@ class Scene : public ::testing::TestWithParam<Build> {
     }
   }
   void TearDown() override {
-    // The Linux test build reports the first GL error of any frame on its output.
+    // The checking variant reports the first GL error of any frame on its output.
     if (session_) {
       EXPECT_EQ(session_->log().find("GL error"), std::string::npos)
           << "the program reported a GL error:\n"
