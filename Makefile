@@ -1,14 +1,14 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
-# Both install the Debian packages they need first.
-.PHONY: run test build deps linux windows format clean
+# Both install the Debian packages they need first: `run` only what the program needs.
+.PHONY: run test build deps deps-run linux release windows format clean
 
 JOBS ?= $(shell nproc)
 
-run: deps linux
+run: deps-run release
 	@if [ -z "$$DISPLAY" ]; then \
 	  echo "No display: set DISPLAY, or try: xvfb-run -s '-screen 0 1024x768x24' make run"; exit 1; \
 	fi
-	./build/linux/waggler
+	./build/release/waggler
 
 test: deps linux windows
 	ctest --preset linux -j $(JOBS)
@@ -16,11 +16,19 @@ test: deps linux windows
 build: deps linux windows
 
 deps:
-	@./scripts/install-deps.sh
+	@./scripts/install-deps.sh all
+
+deps-run:
+	@./scripts/install-deps.sh run
 
 linux:
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux -j $(JOBS)
+
+# The program alone, as users run it.
+release:
+	cmake --preset linux-release $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux-release -j $(JOBS)
 
 windows:
 	cmake --preset windows $(CMAKE_ARGS) >/dev/null

@@ -48,12 +48,16 @@ endfunction()
 set(stripesBitmap ${CMAKE_SOURCE_DIR}/resources/stripes.bmp)
 set(honeycombBitmap ${CMAKE_SOURCE_DIR}/resources/honeycomb.bmp)
 waggler_bitmaps(waggler_bitmaps_all 103=${stripesBitmap} 105=${honeycombBitmap})
-waggler_bitmaps(waggler_bitmaps_no_honeycomb 103=${stripesBitmap})
 
 add_executable(waggler app/main.cpp platform/entry.cpp)
 target_link_libraries(waggler PRIVATE waggler_core waggler_bitmaps_all)
 
+if(NOT WAGGLER_TESTS)
+  return()
+endif()
+
 # Test variant: picture 105 is missing, so the textures cannot load.
+waggler_bitmaps(waggler_bitmaps_no_honeycomb 103=${stripesBitmap})
 add_executable(waggler-no-honeycomb app/main.cpp platform/entry.cpp)
 target_link_libraries(waggler-no-honeycomb PRIVATE waggler_core waggler_bitmaps_no_honeycomb)
 

@@ -1,19 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, only when missing.
+# Installs the Debian packages of one group, only those missing: `run` is what building and
+# running the Linux program needs; `all` (the default) adds the tests, the Windows cross-build
+# and the packaging tools.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+group=${1:-all}
+run=(
+  build-essential cmake ninja-build pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0
-  libgtest-dev libx11-dev libxtst-dev
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+)
+rest=(
+  clang-format libegl-dev libegl-mesa0 libgtest-dev libx11-dev libxtst-dev libpng-dev
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth x11-utils xfonts-base xdotool imagemagick faketime
+  lintian desktop-file-utils appstream
 )
+case "$group" in
+  run) packages=("${run[@]}") ;;
+  all) packages=("${run[@]}" "${rest[@]}") ;;
+  *) echo "usage: $0 [run|all]" >&2; exit 2 ;;
+esac
 
+# One query for all of them: a package dpkg has never heard of is simply not listed.
+installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$2 == "installed" { print $1 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  grep -qx "$p" <<<"$installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
