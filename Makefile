@@ -1,6 +1,6 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build deps deps-run linux release windows format clean
+.PHONY: run test build deps deps-run linux release windows icons format clean
 
 JOBS ?= $(shell nproc)
 
@@ -33,6 +33,12 @@ release:
 windows:
 	cmake --preset windows $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset windows -j $(JOBS)
+
+# Draws the icons in resources/icons afresh from the clock; a test checks they are current.
+icons: deps
+	cmake --preset linux $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux --target make_icons
+	./build/linux/tests/make_icons resources/icons
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
