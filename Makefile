@@ -1,6 +1,6 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build deps deps-run linux release windows icons format clean
+.PHONY: run test build package deps deps-run linux release windows icons format clean
 
 JOBS ?= $(shell nproc)
 
@@ -14,6 +14,11 @@ test: deps linux windows
 	ctest --preset linux -j $(JOBS)
 
 build: deps linux windows
+
+# The Debian package and the Windows zip, in build/release and build/windows.
+package: deps release windows
+	cpack --preset linux-release
+	cpack --preset windows
 
 deps:
 	@./scripts/install-deps.sh all

@@ -7,6 +7,10 @@ pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
 pkg_check_modules(GL REQUIRED IMPORTED_TARGET gl)
 find_package(Threads REQUIRED)
 
+# The release build, which the package ships, is hardened as Debian builds its own programs.
+add_compile_definitions($<$<CONFIG:Release>:_FORTIFY_SOURCE=2>)
+add_link_options($<$<CONFIG:Release>:LINKER:-z,relro,-z,now>)
+
 add_library(waggler_platform STATIC
   platform/window.cpp
   platform/messages.cpp
