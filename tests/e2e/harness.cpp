@@ -830,7 +830,7 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
   std::vector<std::string> argv;
   Env env = {{"LIBGL_ALWAYS_SOFTWARE", "1"}, {"WAYLAND_DISPLAY", ""}};
   if (build == Build::kWindows) {
-    const std::string exe = WAGGLER_E2E_WINDOWS_EXE;
+    const std::string exe = options.program.empty() ? WAGGLER_E2E_WINDOWS_EXE : options.program;
     if (!std::filesystem::exists(exe)) {
       *error = "no Windows program at " + exe +
                " (build it with `cmake --preset windows && cmake --build --preset windows`, or "

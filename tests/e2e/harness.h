@@ -245,8 +245,10 @@ struct SessionOptions {
   // Instead, a file holding such a time that the program reads again at every clock reading,
   // so a test can set the clock while the program runs (Linux program only).
   std::string timeFile;
-  std::string program;  // another Linux program (a variant); default: the clock
-  Env env;              // more environment for the program
+  // Another program of the build's kind (a Linux variant, an unpacked .exe); default: the
+  // clock this tree built.
+  std::string program;
+  Env env;  // more environment for the program
 };
 
 // One run of the clock: its own X server, the program started in it (the Linux program, or the

@@ -1,0 +1,24 @@
+#!/bin/sh
+# What the Windows zip holds (the .exe and the read-me, in one folder) and the resources the
+# .exe carries: the icon, the version and the manifest.
+# Usage: check_zip.sh package.zip windres version
+set -u
+zip=$1 windres=$2 version=$3 folder=waggler-$3-windows
+listing=$(cmake -E tar tf "$zip") || exit 1
+listing=$(echo "$listing" | grep -v '/$')  # folders apart
+expected=$(printf '%s\n' "$folder/README.txt" "$folder/waggler.exe")
+if [ "$(echo "$listing" | sort)" != "$expected" ]; then
+  printf 'the zip should hold exactly\n%s\nbut holds\n%s\n' "$expected" "$listing"
+  exit 1
+fi
+scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT
+(cd "$scratch" && cmake -E tar xf "$zip") || exit 1
+resources=$("$windres" -J coff -O rc -i "$scratch/$folder/waggler.exe") || exit 1
+status=0
+for pattern in "3 /\* RT_ICON \*/" "1 14 /\* RT_GROUP_ICON \*/" "1 VERSIONINFO" \
+    "VALUE \"FileVersion\", \"$version\"" "1 24 /\* RT_MANIFEST \*/" \
+    "Microsoft.Windows.Common-Controls\"\" version=\"\"6.0.0.0" "supportedOS"; do
+  echo "$resources" | grep -q "$pattern" || { echo "no resource matching: $pattern"; status=1; }
+done
+[ $status -eq 0 ] && echo "the zip holds the .exe and README.txt; the .exe has its icon, version $version and manifest"
+exit $status

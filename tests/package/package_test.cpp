@@ -1,0 +1,107 @@
+// The programs as users get them, run from the unpacked packages in a private X server: the
+// Debian package's program and the zip's .exe under Wine must show the clock, and the Linux one
+// must say nothing and carry the window class its menu entry names.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "tests/e2e/harness.h"
+
+// After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+using namespace e2e;
+
+namespace {
+
+constexpr Millis kStartTimeout{60000};
+constexpr Millis kExitTimeout{15000};
+
+// True once the honeycomb's yellow covers most of the window: the clock is drawn.
+bool waitForDial(ClockSession& session, Window clock) {
+  const auto deadline = Clock::now() + kStartTimeout;
+  while (Clock::now() < deadline) {
+    if (auto info = session.x().info(clock)) {
+      const Image screen = session.x().grabScreen();
+      const Rect& f = info->frame;
+      int yellow = 0;
+      for (int y = std::max(0, f.y); y < std::min(screen.height(), f.y + f.height); ++y)
+        for (int x = std::max(0, f.x); x < std::min(screen.width(), f.x + f.width); ++x) {
+          const Rgb p = screen.at(x, y);
+          yellow += p.r > 200 && p.g > 100 && p.b < 80;
+        }
+      if (yellow > f.width * f.height / 2) return true;
+    }
+    std::this_thread::sleep_for(Millis(50));
+  }
+  return false;
+}
+
+std::string startupWmClass(const std::string& desktopFile) {
+  std::ifstream in(desktopFile);
+  const std::string key = "StartupWMClass=";
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(key, 0) == 0) return line.substr(key.size());
+  return "";
+}
+
+}  // namespace
+
+TEST(DebianPackage, ItsProgramShowsTheClockUnderItsMenuEntrysClassAndSaysNothing) {
+  SessionOptions options;
+  options.program = WAGGLER_PACKAGE_ROOT "/usr/bin/waggler";
+  std::string error;
+  auto session = ClockSession::start(Build::kLinux, options, &error);
+  ASSERT_TRUE(session) << error;
+  const Window clock = session->waitForWindow("Waggler", kStartTimeout);
+  ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
+  ASSERT_TRUE(waitForDial(*session, clock)) << "no dial drawn" << session->context("dial");
+
+  XClassHint hint = {};
+  ASSERT_TRUE(XGetClassHint(session->x().raw(), clock, &hint)) << "the window has no class";
+  const std::string windowClass = hint.res_class ? hint.res_class : "";
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  EXPECT_EQ(windowClass, startupWmClass(WAGGLER_PACKAGE_DESKTOP_FILE))
+      << "the desktop entry's StartupWMClass should name the window's class";
+
+  session->x().focus(clock);
+  session->x().tapKey(XK_F4, {XK_Alt_L});
+  EXPECT_EQ(session->process().waitExit(kExitTimeout), 2) << session->context("alt-f4");
+  // The session keeps the program's output in this test's log.
+  std::ifstream log(artifactPath("program", "log"));
+  ASSERT_TRUE(log) << "no log of the program's output";
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}), "")
+      << "the program users run should write nothing";
+}
+
+TEST(WindowsZip, ItsExeShowsTheClockUnderWineAndQuitsWithExitCode2) {
+  SessionOptions options;
+  options.program = WAGGLER_PACKAGE_EXE;
+  std::string error;
+  auto session = ClockSession::start(Build::kWindows, options, &error);
+  ASSERT_TRUE(session) << error;
+  const Window clock = session->waitForWindow("Waggler", kStartTimeout);
+  ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
+  ASSERT_TRUE(waitForDial(*session, clock)) << "no dial drawn" << session->context("dial");
+
+  session->x().focus(clock);
+  session->x().tapKey(XK_Return);
+  const Window box = session->waitForWindow("Quit Program", kStartTimeout);
+  ASSERT_NE(box, 0u) << "no quit question" << session->context("question");
+  // The box paints after it is mapped; with the manifest's common controls it must still read
+  // as before.
+  std::string problems;
+  const auto deadline = Clock::now() + Millis(5000);
+  while (!(problems = session->checkMessageBox("Quit Program", "Really Quit?", {"Yes", "No"}))
+              .empty() &&
+         Clock::now() < deadline)
+    std::this_thread::sleep_for(Millis(100));
+  EXPECT_EQ(problems, "") << session->context("question-content");
+  ASSERT_TRUE(session->x().focus(box)) << session->context("focus-question");
+  session->answerYes();
+  EXPECT_EQ(session->process().waitExit(kExitTimeout), 2) << session->context("answered-yes");
+}
