@@ -1,6 +1,6 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build package deps deps-run linux release windows icons format clean
+.PHONY: run test build package deps deps-run linux release windows icons screenshot format clean
 
 JOBS ?= $(shell nproc)
 
@@ -10,7 +10,7 @@ run: deps-run release
 	fi
 	./build/release/waggler
 
-test: deps linux windows
+test: deps linux windows package
 	ctest --preset linux -j $(JOBS)
 
 build: deps linux windows
@@ -44,6 +44,12 @@ icons: deps
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux --target make_icons
 	./build/linux/tests/make_icons resources/icons
+
+# Takes docs/screenshot.png afresh from the program in a private X server.
+screenshot: deps
+	cmake --preset linux $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux --target make_screenshot
+	./build/linux/tests/package/make_screenshot docs/screenshot.png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
