@@ -8,7 +8,10 @@ run: deps-run release
 	@if [ -z "$$DISPLAY" ]; then \
 	  echo "No display: set DISPLAY, or try: xvfb-run -s '-screen 0 1024x768x24' make run"; exit 1; \
 	fi
-	./build/release/waggler
+	@# Exit code 2 is a normal quit; 0 means no OpenGL window could be had.
+	@code=0; ./build/release/waggler || code=$$?; \
+	if [ $$code -eq 0 ]; then echo "No OpenGL window: see Troubleshooting in README.md"; \
+	elif [ $$code -ne 2 ]; then exit $$code; fi
 
 test: deps linux windows package
 	ctest --preset linux -j $(JOBS)
