@@ -1,14 +1,6 @@
 # What users install, made by `make package` with CPack: on Linux a Debian package of the
 # program with its menu entry, icons, AppStream metadata and manual page; for Windows a zip of
 # the .exe and a short read-me. Both are named by the project's version.
-# Where the project lives; these stand in until it has a home of its own.
-set(WAGGLER_HOMEPAGE "https://waggler.example.org" CACHE STRING "The project's home page")
-set(WAGGLER_SCREENSHOT_URL "${WAGGLER_HOMEPAGE}/docs/screenshot.png"
-    CACHE STRING "Where software centres fetch the screenshot")
-set(WAGGLER_MAINTAINER "Waggler developers <waggler@example.org>"
-    CACHE STRING "The packages' maintainer")
-set(WAGGLER_APP_ID org.example.waggler CACHE STRING "Reverse-DNS AppStream id")
-
 set(CPACK_PACKAGE_NAME waggler)
 set(CPACK_PACKAGE_VENDOR "The Waggler developers")
 set(CPACK_PACKAGE_CONTACT "${WAGGLER_MAINTAINER}")
