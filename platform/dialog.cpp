@@ -242,6 +242,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   int answer = dismissedAnswer(type);
   std::thread worker([&] {
     answer = platform::boxPresenter(request);
+    // SDL frees its per-thread data (the error text) itself only in threads it started.
+    SDL_TLSCleanup();
     answered = true;
     platform::wakeMessageLoop();
   });

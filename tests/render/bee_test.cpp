@@ -189,6 +189,7 @@ TEST_F(Bee, LeavesTheStateItPromises) {
 }
 
 TEST_F(Bee, WithoutAQuadricTheBeeDrawsNoSpheresAndNothingFails) {
+  gluDeleteQuadric(clockState.quadric);
   clockState.quadric = nullptr;
   const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

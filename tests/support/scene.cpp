@@ -22,6 +22,9 @@ WallClock readSceneClock() {
 
 bool prepareScene(int width, int height, std::string& reason) {
   if (!createOffscreenGL(std::max(width, 512), std::max(height, 512), reason)) return false;
+  // Fresh records would lose the last scene's screen DC and quadric.
+  if (clockState.quadric) gluDeleteQuadric(clockState.quadric);
+  if (clockState.hdc) ReleaseDC(nullptr, clockState.hdc);
   clockSettings = ClockSettings();
   clockState = ClockState();
   readWallClock = readSceneClock;
