@@ -1,6 +1,7 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build package deps deps-run linux release windows icons screenshot format clean
+.PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
+  format clean
 
 JOBS ?= $(shell nproc)
 
@@ -13,8 +14,12 @@ run: deps-run release
 	if [ $$code -eq 0 ]; then echo "No OpenGL window: see Troubleshooting in README.md"; \
 	elif [ $$code -ne 2 ]; then exit $$code; fi
 
-test: deps linux windows package
-	ctest --preset linux -j $(JOBS)
+# The sanitizer run comes second and runs even when the first fails; either failing fails.
+test: deps linux windows package linux-asan
+	@status=0; \
+	ctest --preset linux -j $(JOBS) || status=1; \
+	ctest --preset linux-asan -j $(JOBS) || status=1; \
+	exit $$status
 
 build: deps linux windows
 
@@ -41,6 +46,11 @@ release:
 windows:
 	cmake --preset windows $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset windows -j $(JOBS)
+
+# The Linux tree again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+linux-asan:
+	cmake --preset linux-asan $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux-asan -j $(JOBS)
 
 # Draws the icons in resources/icons afresh from the clock; a test checks they are current.
 icons: deps

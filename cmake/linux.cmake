@@ -84,4 +84,7 @@ target_link_libraries(waggler-check-gl PRIVATE waggler_frame_checked waggler_cor
 
 enable_testing()
 add_subdirectory(tests)
-add_subdirectory(bench)
+# The sanitizer build runs tests only; its benchmarks would measure the sanitizers.
+if(NOT WAGGLER_SANITIZE)
+  add_subdirectory(bench)
+endif()
