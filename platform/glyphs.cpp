@@ -545,6 +545,7 @@ HFONT CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientati
                   DWORD /*pitchAndFamily*/, LPCSTR faceName) {
   // Only scalable faces are mapped, so a TrueType preference is always met when possible.
   auto* font = new HGDIOBJ__();
+  liveGdiObjects().push_back(font);
   font->kind = HGDIOBJ__::Kind::font;
   font->fontHeight = height;
   font->fontWeight = weight;

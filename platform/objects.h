@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ struct HGDIOBJ__ {
   bool stockFont = false;
   std::string fontFace;
 };
+
+// Every GDI object not yet deleted. Windows keeps them in the process's handle table until the
+// process ends, so a font made once at set-up and never deleted is no leak; neither is it here.
+inline std::vector<HGDIOBJ>& liveGdiObjects() {
+  static auto* objects = new std::vector<HGDIOBJ>();  // never destroyed, as the table is not
+  return *objects;
+}
 
 // A device context: of one window, or of the screen (GetDC(nullptr)).
 struct HDC__ {

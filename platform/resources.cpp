@@ -45,6 +45,7 @@ HGDIOBJ bitmapFromDib(const unsigned char* data, std::size_t size) {
   if (offset > size || (size - offset) / stride < height) return nullptr;
 
   HGDIOBJ bitmap = new HGDIOBJ__();
+  liveGdiObjects().push_back(bitmap);
   bitmap->kind = HGDIOBJ__::Kind::bitmap;
   bitmap->width = width;
   bitmap->height = static_cast<int>(height);
@@ -87,6 +88,8 @@ BOOL DeleteObject(HGDIOBJ object) {
   if (!object) return FALSE;
   // Stock objects belong to the system; deleting one is allowed and does nothing.
   if (object->kind == HGDIOBJ__::Kind::font && object->stockFont) return TRUE;
+  std::vector<HGDIOBJ>& live = liveGdiObjects();
+  live.erase(std::remove(live.begin(), live.end(), object), live.end());
   delete object;
   return TRUE;
 }

@@ -19,9 +19,6 @@ void setupFonts() {
   if (!wglUseFontOutlinesA(clockState.hdc, 0, 255, clockState.outlineFontBase, 0.0f, 0.1f,
                            WGL_FONT_POLYGONS, clockState.glyphMetrics))
     MessageBoxA(clockState.hwnd, "Error - could not setup font outlines", "Error!", MB_OK);
-  // The lists hold the glyphs now, so the font can go; a selected one could not be deleted.
-  SelectObject(clockState.hdc, GetStockObject(SYSTEM_FONT));
-  DeleteObject(font);
 }
 
 void measureText(const std::string& text, float& width, float& height) {

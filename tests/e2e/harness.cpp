@@ -849,6 +849,7 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
   }
   if (!options.fixedTime.empty()) {
     argv.insert(argv.begin(), {WAGGLER_E2E_FAKETIME, "-f", options.fixedTime});
+    s->fakedTime_ = true;
     // File times stay true: Wine takes a shifted time stamp of its prefix for an outdated
     // prefix and rebuilds it, seconds per start.
     env.push_back({"NO_FAKE_STAT", "1"});
@@ -872,6 +873,13 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
 
 ClockSession::~ClockSession() {
   if (process_) process_->kill();
+  if (process_ && fakedTime_) {
+    // faketime's wrapper removes its shared clock only when it ends by itself; killed, it
+    // leaves it behind, and a later wrapper that gets the same pid cannot start.
+    const std::string pid = std::to_string(process_->pid());
+    ::unlink(("/dev/shm/faketime_shm_" + pid).c_str());
+    ::unlink(("/dev/shm/sem.faketime_sem_" + pid).c_str());
+  }
   if (build_ == Build::kWindows) stopWine(configuredWineTools(), configuredWinePrefix());
   display_.reset();
   server_.reset();

@@ -293,6 +293,7 @@ class ClockSession {
   std::unique_ptr<XServer> server_;
   std::unique_ptr<XDisplay> display_;
   std::unique_ptr<Process> process_;
+  bool fakedTime_ = false;  // started through faketime's wrapper
 };
 
 }  // namespace e2e
