@@ -146,6 +146,19 @@ std::optional<Rect> drawnClientArea(ClockSession& session, Window clock) {
   return std::nullopt;
 }
 
+// Starts a clock and waits for its drawn client area; fails the test when either is missing.
+void startDrawn(Build build, const SessionOptions& options, std::unique_ptr<ClockSession>& session,
+                Rect& client) {
+  std::string error;
+  session = ClockSession::start(build, options, &error);
+  ASSERT_TRUE(session) << "could not start " << buildName(build) << ": " << error;
+  Window clock = session->waitForWindow("Waggler", kStartTimeout);
+  ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
+  const auto drawn = drawnClientArea(*session, clock);
+  ASSERT_TRUE(drawn) << "no dial drawn" << session->context("dial");
+  client = *drawn;
+}
+
 class Scene : public ::testing::TestWithParam<Build> {
  protected:
   void start(const std::string& fixedTime, const std::string& program = "") {
@@ -455,14 +468,9 @@ TEST(BothPrograms, PutTheBeeInTheSamePlace) {
     SessionOptions options;
     options.fixedTime = kFrozenAtThree;
     options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
-    std::string error;
-    auto session = ClockSession::start(build, options, &error);
-    ASSERT_TRUE(session) << error;
-    Window clock = session->waitForWindow("Waggler", kStartTimeout);
-    ASSERT_NE(clock, 0u) << session->context("start");
-    const auto drawn = drawnClientArea(*session, clock);
-    ASSERT_TRUE(drawn) << "no dial drawn" << session->context("dial");
-    const Rect client = *drawn;
+    std::unique_ptr<ClockSession> session;
+    Rect client;
+    ASSERT_NO_FATAL_FAILURE(startDrawn(build, options, session, client));
     const int i = build == Build::kLinux ? 0 : 1;
     const auto bee = beeStandingStill(session->x(), client);
     ASSERT_TRUE(bee) << "no bee found standing still" << session->context("bee");
@@ -482,14 +490,9 @@ TEST(LinuxProgramWallClock, SetBackAnHourTheBeeStartsAgainOnTheNewHour) {
   SessionOptions options;
   options.timeFile = timeFile;
   options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}, {"TZ", "UTC"}};
-  std::string error;
-  auto session = ClockSession::start(Build::kLinux, options, &error);
-  ASSERT_TRUE(session) << error;
-  Window clock = session->waitForWindow("Waggler", kStartTimeout);
-  ASSERT_NE(clock, 0u) << session->context("start");
-  const auto drawn = drawnClientArea(*session, clock);
-  ASSERT_TRUE(drawn) << "no dial drawn" << session->context("dial");
-  const Rect client = *drawn;
+  std::unique_ptr<ClockSession> session;
+  Rect client;
+  ASSERT_NO_FATAL_FAILURE(startDrawn(Build::kLinux, options, session, client));
   const auto atThree = beeStandingStill(session->x(), client);
   ASSERT_TRUE(atThree) << "no bee at 15:00" << session->context("at-3");
 
