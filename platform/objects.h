@@ -4,7 +4,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 

@@ -2,6 +2,7 @@
 // the GDI object calls that act on them (and on fonts).
 #include "platform/resources.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
