@@ -265,6 +265,16 @@ XServer::~XServer() {
 
 // --- Pictures -------------------------------------------------------------------------------
 
+int dialPixels(const Image& screen, Rect area) {
+  int count = 0;
+  for (int y = std::max(0, area.y); y < std::min(screen.height(), area.y + area.height); ++y)
+    for (int x = std::max(0, area.x); x < std::min(screen.width(), area.x + area.width); ++x) {
+      const Rgb p = screen.at(x, y);
+      count += p.r > 200 && p.g > 100 && p.b < 80;
+    }
+  return count;
+}
+
 size_t Image::distinctColours(Rect area) const {
   std::unordered_set<uint32_t> seen;
   const int x0 = std::max(0, area.x), y0 = std::max(0, area.y);

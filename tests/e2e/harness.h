@@ -123,6 +123,10 @@ class Image {
   std::vector<uint8_t> rgb_;
 };
 
+// Pixels of the honeycomb dial's yellow inside `area` (clipped to the picture): a drawn clock
+// covers most of its client area with it.
+int dialPixels(const Image& screen, Rect area);
+
 // --- The X display ----------------------------------------------------------------------------
 
 using Window = XID;

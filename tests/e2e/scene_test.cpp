@@ -68,17 +68,6 @@ int differingPixels(const Image& a, const Image& b, const Rect& area) {
   return count;
 }
 
-// Pixels of the honeycomb's yellow.
-int dialPixels(const Image& screen, const Rect& area) {
-  int count = 0;
-  for (int y = area.y; y < area.y + area.height; ++y)
-    for (int x = area.x; x < area.x + area.width; ++x) {
-      const Rgb p = screen.at(x, y);
-      count += p.r > 200 && p.g > 100 && p.b < 80;
-    }
-  return count;
-}
-
 // Centre of the bee's dark parts (thorax, head, eyes, legs) within 110 pixels of the dial's
 // centre, where nothing else dark is drawn, in client coordinates.
 bool beeCentre(const Image& screen, const Rect& client, double& x, double& y) {

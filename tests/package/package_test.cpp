@@ -25,15 +25,8 @@ bool waitForDial(ClockSession& session, Window clock) {
   const auto deadline = Clock::now() + kStartTimeout;
   while (Clock::now() < deadline) {
     if (auto info = session.x().info(clock)) {
-      const Image screen = session.x().grabScreen();
       const Rect& f = info->frame;
-      int yellow = 0;
-      for (int y = std::max(0, f.y); y < std::min(screen.height(), f.y + f.height); ++y)
-        for (int x = std::max(0, f.x); x < std::min(screen.width(), f.x + f.width); ++x) {
-          const Rgb p = screen.at(x, y);
-          yellow += p.r > 200 && p.g > 100 && p.b < 80;
-        }
-      if (yellow > f.width * f.height / 2) return true;
+      if (dialPixels(session.x().grabScreen(), f) > f.width * f.height / 2) return true;
     }
     std::this_thread::sleep_for(Millis(50));
   }
