@@ -638,6 +638,9 @@ BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT
     if (format == WGL_FONT_POLYGONS) {
       const Mesh mesh = meshContours(contours, evenOdd);
       emitPolygons(mesh, extrusion);
+      // Every list, even an empty glyph's, leaves the front face's normal current, as the
+      // .exe's lists do under Wine: what is lit next must not depend on the last glyph's walls.
+      glNormal3f(0.0f, 0.0f, 1.0f);
       triangles += triangleCount(mesh, extrusion);
     } else {
       emitLines(contours);
