@@ -214,15 +214,22 @@ TEST_F(Glyph, Code255IsNotWritten) {
   EXPECT_FALSE(ink(size / 2, size / 2));
 }
 
-TEST_F(Glyph, EachOutlineListTranslatesByItsAdvance) {
-  for (const unsigned char c : std::string("W1i:.")) {
+TEST_F(Glyph, EachOutlineListTranslatesByItsAdvanceAndEndsOnTheFrontNormal) {
+  // The normal a list leaves lights what is drawn next (the credit line after the digital
+  // time): it must not depend on the glyph.
+  for (const unsigned char c : std::string("W1i:. 0689")) {
     glLoadIdentity();
+    glNormal3f(1.0f, 0.0f, 0.0f);
     glCallList(outlineBase + c);
-    GLfloat m[16];
+    GLfloat m[16], normal[3];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_FLOAT_EQ(m[12], of(c).gmfCellIncX) << c;
     EXPECT_EQ(m[13], 0.0f) << c;
     EXPECT_EQ(m[14], 0.0f) << c;
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    EXPECT_EQ(normal[0], 0.0f) << c;
+    EXPECT_EQ(normal[1], 0.0f) << c;
+    EXPECT_EQ(normal[2], 1.0f) << c;
   }
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
