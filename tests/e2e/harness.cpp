@@ -1004,6 +1004,38 @@ std::string ClockSession::checkMessageBox(const std::string& title, const std::s
   return problems;
 }
 
+std::string ClockSession::waitForMessageBox(const std::string& title, const std::string& text,
+                                            const std::vector<std::string>& buttons,
+                                            Millis timeout) {
+  const auto deadline = Clock::now() + timeout;
+  std::string problems;
+  while (!(problems = checkMessageBox(title, text, buttons)).empty() && Clock::now() < deadline)
+    std::this_thread::sleep_for(Millis(100));
+  return problems;
+}
+
+std::optional<Rect> ClockSession::drawnClientArea(Window clock, Millis timeout) {
+  // Wine may move and size its window after mapping it, and erases the client area to white
+  // before the first frame, which a loaded machine draws late. Wine draws its own frame and
+  // caption around the client area.
+  const auto deadline = Clock::now() + timeout;
+  Rect previous{-1, -1, -1, -1};
+  while (Clock::now() < deadline) {
+    if (auto info = display_->info(clock)) {
+      const Rect& f = info->frame;
+      const Rect client =
+          build_ == Build::kLinux ? f : Rect{f.x + 4, f.y + 23, f.width - 8, f.height - 27};
+      const bool unmoved = f.x == previous.x && f.y == previous.y && f.width == previous.width &&
+                           f.height == previous.height;
+      previous = f;
+      if (unmoved && dialPixels(display_->grabScreen(), client) > client.width * client.height / 2)
+        return client;
+    }
+    std::this_thread::sleep_for(Millis(50));
+  }
+  return std::nullopt;
+}
+
 std::optional<std::pair<int, int>> ClockSession::buttonCentre(const std::string& title,
                                                               const std::string& label) {
   Window box = display_->findWindow(title);

@@ -286,6 +286,13 @@ class ClockSession {
   // (without mnemonic marks). Empty when everything matches, else what differs.
   std::string checkMessageBox(const std::string& title, const std::string& text,
                               const std::vector<std::string>& buttons);
+  // checkMessageBox again until everything matches or `timeout` passes (a box paints after it is
+  // mapped); the last answer.
+  std::string waitForMessageBox(const std::string& title, const std::string& text,
+                                const std::vector<std::string>& buttons, Millis timeout);
+  // The client area of `clock` once the window stands still at its final place with the dial
+  // drawn in it; nothing after `timeout`.
+  std::optional<Rect> drawnClientArea(Window clock, Millis timeout);
   // Centre of the button labelled `label` of the box titled `title`, in screen coordinates.
   std::optional<std::pair<int, int>> buttonCentre(const std::string& title,
                                                   const std::string& label);

@@ -64,12 +64,8 @@ class ClockProgram : public ::testing::TestWithParam<Build> {
     ASSERT_NE(session_->waitForWindow(kBoxTitle, kBoxTimeout), 0u)
         << "expected a window titled \"Quit Program\" after the key; none appeared"
         << session_->context(step + "-question");
-    // The box paints after it is mapped: look again until it shows everything, or time is up.
-    std::string problems;
-    const auto deadline = Clock::now() + Millis(5000);
-    while (!(problems = session_->checkMessageBox(kBoxTitle, kQuestion, {"Yes", "No"})).empty() &&
-           Clock::now() < deadline)
-      std::this_thread::sleep_for(Millis(100));
+    const std::string problems =
+        session_->waitForMessageBox(kBoxTitle, kQuestion, {"Yes", "No"}, Millis(5000));
     EXPECT_EQ(problems, "") << "the quit question is not \"Really Quit?\" with Yes and No"
                             << session_->context(step + "-question-content");
     keepScreenshot(x(), step + "-question");

@@ -30,12 +30,6 @@ const char kFrozenAtThree[] = "2024-05-06 03:00:00";
 // Noon, running on from there.
 const char kRunningFromNoon[] = "@2024-05-06 12:00:00";
 
-// The client area inside the window; Wine draws its own frame and caption around it.
-Rect clientArea(Build build, const Rect& frame) {
-  if (build == Build::kLinux) return frame;
-  return {frame.x + 4, frame.y + 23, frame.width - 8, frame.height - 27};
-}
-
 struct Counts {
   int black = 0, grey = 0, white = 0, highlight = 0;
 };
@@ -113,28 +107,6 @@ std::optional<std::pair<double, double>> beeStandingStill(XDisplay& display, con
   return std::nullopt;
 }
 
-// The client area once the window stands still at its final place with the dial drawn in it:
-// Wine may move and size its window after mapping it, and erases the client area to white
-// before the first frame, which a loaded machine draws late.
-std::optional<Rect> drawnClientArea(ClockSession& session, Window clock) {
-  const auto deadline = Clock::now() + kStartTimeout;
-  Rect previous{-1, -1, -1, -1};
-  while (Clock::now() < deadline) {
-    if (auto info = session.x().info(clock)) {
-      const Rect client = clientArea(session.build(), info->frame);
-      const Rect& f = info->frame;
-      const bool unmoved = f.x == previous.x && f.y == previous.y && f.width == previous.width &&
-                           f.height == previous.height;
-      previous = f;
-      if (unmoved &&
-          dialPixels(session.x().grabScreen(), client) > client.width * client.height / 2)
-        return client;
-    }
-    std::this_thread::sleep_for(Millis(50));
-  }
-  return std::nullopt;
-}
-
 // Starts a clock and waits for its drawn client area; fails the test when either is missing.
 void startDrawn(Build build, const SessionOptions& options, std::unique_ptr<ClockSession>& session,
                 Rect& client) {
@@ -143,7 +115,7 @@ void startDrawn(Build build, const SessionOptions& options, std::unique_ptr<Cloc
   ASSERT_TRUE(session) << "could not start " << buildName(build) << ": " << error;
   Window clock = session->waitForWindow("Waggler", kStartTimeout);
   ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
-  const auto drawn = drawnClientArea(*session, clock);
+  const auto drawn = session->drawnClientArea(clock, kStartTimeout);
   ASSERT_TRUE(drawn) << "no dial drawn" << session->context("dial");
   client = *drawn;
 }
@@ -164,7 +136,7 @@ class Scene : public ::testing::TestWithParam<Build> {
     clock_ = session_->waitForWindow("Waggler", kStartTimeout);
     ASSERT_NE(clock_, 0u) << "no clock window" << session_->context("start");
     ASSERT_TRUE(x().focus(clock_)) << session_->context("focus");
-    const auto client = drawnClientArea(*session_, clock_);
+    const auto client = session_->drawnClientArea(clock_, kStartTimeout);
     ASSERT_TRUE(client) << "no dial drawn" << context("dial");
     client_ = *client;
     // A frozen clock draws the same frame again and again; wait for two alike, so no half-drawn
@@ -527,12 +499,8 @@ TEST_P(DegradedStart, ReportsOnceBeforeTheWindowThenRuns) {
       << "expected a box titled \"" << v.caption << "\"" << session->context("box");
   EXPECT_EQ(session->x().findWindow("Waggler"), 0u)
       << "the clock must wait for the answer" << session->context("window-before-answer");
-  std::string problems;
-  const auto deadline = Clock::now() + Millis(5000);
-  while (!(problems = session->checkMessageBox(v.caption, v.text, {"OK"})).empty() &&
-         Clock::now() < deadline)
-    std::this_thread::sleep_for(Millis(100));
-  EXPECT_EQ(problems, "") << session->context("box-content");
+  EXPECT_EQ(session->waitForMessageBox(v.caption, v.text, {"OK"}, Millis(5000)), "")
+      << session->context("box-content");
   Window box = session->x().findWindow(v.caption);
   ASSERT_NE(box, 0u);
   session->x().focus(box);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <thread>
 
 #include "tests/e2e/harness.h"
 
@@ -19,19 +18,6 @@ namespace {
 
 constexpr Millis kStartTimeout{60000};
 constexpr Millis kExitTimeout{15000};
-
-// True once the honeycomb's yellow covers most of the window: the clock is drawn.
-bool waitForDial(ClockSession& session, Window clock) {
-  const auto deadline = Clock::now() + kStartTimeout;
-  while (Clock::now() < deadline) {
-    if (auto info = session.x().info(clock)) {
-      const Rect& f = info->frame;
-      if (dialPixels(session.x().grabScreen(), f) > f.width * f.height / 2) return true;
-    }
-    std::this_thread::sleep_for(Millis(50));
-  }
-  return false;
-}
 
 std::string startupWmClass(const std::string& desktopFile) {
   std::ifstream in(desktopFile);
@@ -51,7 +37,8 @@ TEST(DebianPackage, ItsProgramShowsTheClockUnderItsMenuEntrysClassAndSaysNothing
   ASSERT_TRUE(session) << error;
   const Window clock = session->waitForWindow("Waggler", kStartTimeout);
   ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
-  ASSERT_TRUE(waitForDial(*session, clock)) << "no dial drawn" << session->context("dial");
+  ASSERT_TRUE(session->drawnClientArea(clock, kStartTimeout))
+      << "no dial drawn" << session->context("dial");
 
   XClassHint hint = {};
   ASSERT_TRUE(XGetClassHint(session->x().raw(), clock, &hint)) << "the window has no class";
@@ -79,21 +66,17 @@ TEST(WindowsZip, ItsExeShowsTheClockUnderWineAndQuitsWithExitCode2) {
   ASSERT_TRUE(session) << error;
   const Window clock = session->waitForWindow("Waggler", kStartTimeout);
   ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
-  ASSERT_TRUE(waitForDial(*session, clock)) << "no dial drawn" << session->context("dial");
+  ASSERT_TRUE(session->drawnClientArea(clock, kStartTimeout))
+      << "no dial drawn" << session->context("dial");
 
   session->x().focus(clock);
   session->x().tapKey(XK_Return);
   const Window box = session->waitForWindow("Quit Program", kStartTimeout);
   ASSERT_NE(box, 0u) << "no quit question" << session->context("question");
-  // The box paints after it is mapped; with the manifest's common controls it must still read
-  // as before.
-  std::string problems;
-  const auto deadline = Clock::now() + Millis(5000);
-  while (!(problems = session->checkMessageBox("Quit Program", "Really Quit?", {"Yes", "No"}))
-              .empty() &&
-         Clock::now() < deadline)
-    std::this_thread::sleep_for(Millis(100));
-  EXPECT_EQ(problems, "") << session->context("question-content");
+  // With the manifest's common controls the box must still read as before.
+  EXPECT_EQ(session->waitForMessageBox("Quit Program", "Really Quit?", {"Yes", "No"}, Millis(5000)),
+            "")
+      << session->context("question-content");
   ASSERT_TRUE(session->x().focus(box)) << session->context("focus-question");
   session->answerYes();
   EXPECT_EQ(session->process().waitExit(kExitTimeout), 2) << session->context("answered-yes");
