@@ -5,6 +5,8 @@ pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
 pkg_check_modules(GL REQUIRED IMPORTED_TARGET gl)
+# The message boxes are X11 windows of our own, their text drawn with Xft.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xft)
 find_package(Threads REQUIRED)
 
 # The release build, which the package ships, is hardened as Debian builds its own programs.
@@ -15,13 +17,14 @@ add_library(waggler_platform STATIC
   platform/window.cpp
   platform/messages.cpp
   platform/dialog.cpp
+  platform/message_box.cpp
   platform/wgl.cpp
   platform/resources.cpp
 )
 target_include_directories(waggler_platform PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(waggler_platform PUBLIC
   PkgConfig::SDL2 PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL
-  Threads::Threads)
+  PkgConfig::X11 Threads::Threads)
 # Glyph lists apart, so a test variant can swap in a build that finds no bold face.
 add_library(waggler_glyphs STATIC platform/glyphs.cpp)
 target_link_libraries(waggler_glyphs PUBLIC waggler_platform)

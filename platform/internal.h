@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,11 @@ class TimerTable {
 
 // Windows' virtual-key code for an SDL key, or 0 for keys the layer does not translate.
 UINT virtualKeyFromSdl(SDL_Keycode key);
+// The code of a key as Windows gives it: by its character, else by its place on the keyboard.
+UINT virtualKeyOf(SDL_Scancode scancode, SDL_Keycode key);
+// Keeps the presses, repeats and release of these X key codes (held as a message box closed)
+// from the windows until each is released.
+void ignoreKeysHeldOverBox(const std::vector<unsigned>& keycodes);
 
 // What fetchMessage found.
 enum class Fetched { message, quit, stopped, idle };
@@ -132,11 +138,22 @@ struct BoxRequest {
   UINT type;
   SDL_Window* owner;
 };
-// Shows a box and blocks until it is answered; returns IDYES, IDNO or IDOK. Runs on a worker
-// thread. The default shows SDL's message box; the tests put in their own.
-typedef int (*BoxPresenter)(const BoxRequest& request);
+// A box on screen. The modal loop asks it, on the GUI thread, between the messages it
+// dispatches; it must never block.
+class Box {
+ public:
+  virtual ~Box() = default;
+  // Handles what the user did since the last call; true once answered (IDYES, IDNO or IDOK).
+  virtual bool answered(int* answer) = 0;
+  // X key codes held down as the box goes, which must not act on the clock afterwards.
+  virtual std::vector<unsigned> keysHeld() { return {}; }
+};
+// Shows a box, or returns null when none can be shown. The default is openMessageBox; the
+// tests put in their own.
+typedef std::unique_ptr<Box> (*BoxPresenter)(const BoxRequest& request);
 extern BoxPresenter boxPresenter;
-// Makes Xlib safe for the box's worker thread; must run before SDL opens the display.
-void prepareX11Threads();
+std::unique_ptr<Box> openMessageBox(const BoxRequest& request);
+// The answer of a box closed without one of its buttons: No for a Yes/No box, else OK.
+int dismissedAnswer(UINT type);
 
 }  // namespace platform

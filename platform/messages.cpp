@@ -1,5 +1,7 @@
 // The message queue: SDL events become Windows messages, ticks of the message timers
 // arrive when nothing else waits, and GetMessageA sleeps until there is something to do.
+#include <SDL_syswm.h>
+
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -116,12 +118,57 @@ void acceptWindowEvent(HWND window, const SDL_WindowEvent& event) {
   }
 }
 
+// X key codes held when a message box closed. While there are any, SDL hands us each raw X key
+// event just before the key event it makes of it (if it makes one).
+std::vector<unsigned> heldOverBox;
+enum class RawKey { none, held, fresh };
+RawKey lastRawKey = RawKey::none;
+
+void acceptRawKey(const SDL_SysWMmsg& raw) {
+  lastRawKey = RawKey::none;
+  if (raw.subsystem != SDL_SYSWM_X11) return;
+  const XEvent& event = raw.msg.x11.event;
+  if (event.type != KeyPress && event.type != KeyRelease) return;
+  const auto held = std::find(heldOverBox.begin(), heldOverBox.end(), event.xkey.keycode);
+  // SDL drops some key events (a release of a key it thinks is up): pair only with what follows.
+  SDL_Event next;
+  if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+      (next.type == SDL_KEYDOWN || next.type == SDL_KEYUP))
+    lastRawKey = held != heldOverBox.end() ? RawKey::held : RawKey::fresh;
+  if (held != heldOverBox.end() && event.type == KeyRelease) heldOverBox.erase(held);
+  if (heldOverBox.empty()) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
+}
+
+// True for a key event that comes from a key held since a box closed, or that SDL made up
+// (no X event before it) while such a key is down.
+bool heldOverBoxKey() {
+  const RawKey raw = lastRawKey;
+  lastRawKey = RawKey::none;
+  return raw == RawKey::held || (raw == RawKey::none && !heldOverBox.empty());
+}
+
+bool focusLossQueued(Uint32 windowId) {
+  SDL_Event events[64];
+  const int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < count; ++i)
+    if (events[i].window.windowID == windowId &&
+        events[i].window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+      return true;
+  return false;
+}
+
 void acceptKey(const SDL_KeyboardEvent& event) {
+  // A key held down since a message box closed neither repeats nor releases into the clock.
+  if (heldOverBoxKey()) return;
   // SDL addresses a key to the window with the keyboard focus, and to none without it.
   HWND window = platform::windowFromSdlId(event.windowID);
-  const UINT key = platform::virtualKeyFromSdl(event.keysym.sym);
+  const UINT key = platform::virtualKeyOf(event.keysym.scancode, event.keysym.sym);
   if (!window || key == 0) return;
   const bool down = event.type == SDL_KEYDOWN;
+  // As on Windows a release goes to the window that has the focus when the key comes up. SDL
+  // releases every held key as the focus leaves, just before it says so; while we read them the
+  // focus-loss event waits behind them: they were never let go at this window.
+  if (!down && focusLossQueued(event.windowID)) return;
   const bool alt = (event.keysym.mod & KMOD_ALT) != 0 || key == VK_MENU;
   const UINT message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
   post(window, message, key, keyLParam(down, event.repeat != 0, alt));
@@ -163,6 +210,9 @@ void acceptEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: acceptKey(event.key); break;
+    case SDL_SYSWMEVENT:
+      if (event.syswm.msg) acceptRawKey(*event.syswm.msg);
+      break;
     case SDL_MOUSEMOTION:
       if (HWND window = platform::windowFromSdlId(event.motion.windowID))
         post(window, WM_MOUSEMOVE, mouseKeys(event.motion.state),
@@ -179,8 +229,28 @@ void acceptEvent(const SDL_Event& event) {
   }
 }
 
+// A key held over a box may come up while the box still has the keyboard, unseen by us: look.
+void forgetKeysReleasedUnseen() {
+  for (HWND window : platform::allWindows()) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!platform::isLiveWindow(window) || !window->sdl ||
+        !SDL_GetWindowWMInfo(window->sdl, &info) || info.subsystem != SDL_SYSWM_X11)
+      continue;
+    char keys[32] = {};
+    XQueryKeymap(info.info.x11.display, keys);
+    heldOverBox.erase(
+        std::remove_if(heldOverBox.begin(), heldOverBox.end(),
+                       [&](unsigned code) { return !((keys[code / 8] >> (code % 8)) & 1); }),
+        heldOverBox.end());
+    if (heldOverBox.empty()) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
+    return;
+  }
+}
+
 void pumpEvents() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+  if (!heldOverBox.empty()) forgetKeysReleasedUnseen();
   SDL_Event event;
   while (SDL_PollEvent(&event)) acceptEvent(event);
 }
@@ -319,6 +389,25 @@ UINT virtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_QUOTE: return 0xDE;
   }
   return 0;
+}
+
+UINT virtualKeyOf(SDL_Scancode scancode, SDL_Keycode key) {
+  if (const UINT translated = virtualKeyFromSdl(key)) return translated;
+  // A key whose character has no code of its own is named by its place, as Windows does: the
+  // letter keys of layouts whose letters are not Latin (Cyrillic, Greek...) keep their Latin
+  // codes, and the top row keeps its digits where a layout puts other characters there.
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+    return 'A' + static_cast<UINT>(scancode - SDL_SCANCODE_A);
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
+    return '1' + static_cast<UINT>(scancode - SDL_SCANCODE_1);
+  if (scancode == SDL_SCANCODE_0) return '0';
+  return 0;
+}
+
+void ignoreKeysHeldOverBox(const std::vector<unsigned>& keycodes) {
+  heldOverBox = keycodes;
+  lastRawKey = RawKey::none;
+  SDL_EventState(SDL_SYSWMEVENT, heldOverBox.empty() ? SDL_DISABLE : SDL_ENABLE);
 }
 
 Fetched fetchMessage(MSG* message, const std::atomic<bool>* stop, int maxWaitMs) {

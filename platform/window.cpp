@@ -70,7 +70,6 @@ bool ensureVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  prepareX11Threads();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // Without a display SDL falls back to drivers that show nothing; a clock nobody can see
   // must not start, unless such a driver was asked for by name (as the tests do).
@@ -253,8 +252,8 @@ SHORT GetKeyState(int virtualKey) {
   const Uint8* state = SDL_GetKeyboardState(&count);
   for (int scancode = 0; scancode < count; ++scancode) {
     if (!state[scancode]) continue;
-    const SDL_Keycode key = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode));
-    if (platform::virtualKeyFromSdl(key) == static_cast<UINT>(virtualKey))
+    const SDL_Scancode code = static_cast<SDL_Scancode>(scancode);
+    if (platform::virtualKeyOf(code, SDL_GetKeyFromScancode(code)) == static_cast<UINT>(virtualKey))
       return static_cast<SHORT>(0x8000);
   }
   return 0;

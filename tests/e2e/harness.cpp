@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <X11/Xatom.h>
+#include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -32,6 +33,8 @@
 #include <sstream>
 #include <thread>
 #include <unordered_set>
+
+#include "platform/message_box.h"
 
 extern char** environ;
 
@@ -633,83 +636,67 @@ Image XDisplay::grabScreen() {
   return img;
 }
 
-std::optional<Rect> XDisplay::findCoreFontText(const Image& screen, Rect area,
-                                               const std::string& text) {
-  // The pattern SDL's X11 message box asks for, in the locale it sets for itself; the same
-  // server then picks the same bitmap font, so the ink matches pixel for pixel.
-  const std::string saved = std::setlocale(LC_ALL, nullptr);
-  std::setlocale(LC_ALL, "");
-  char** missing = nullptr;
-  int missingCount = 0;
-  XFontSet fontSet = XCreateFontSet(display_, "-*-*-medium-r-normal--*-120-*-*-*-*-*-*", &missing,
-                                    &missingCount, nullptr);
-  if (missing) XFreeStringList(missing);
-  std::setlocale(LC_ALL, saved.c_str());
-  if (!fontSet) return std::nullopt;
-
-  XRectangle ink{}, logical{};
-  Xutf8TextExtents(fontSet, text.data(), int(text.size()), &ink, &logical);
-  const int w = logical.width + 4, h = logical.height + 4;
-  Pixmap pm = XCreatePixmap(display_, root_, w, h, DefaultDepth(display_, DefaultScreen(display_)));
+std::optional<Rect> XDisplay::findBoxText(const Image& screen, Rect area, const std::string& text,
+                                          bool onButton) {
+  // Drawn as the box draws it, with the same font, colours and server, the text matches pixel
+  // for pixel, its anti-aliased edges included.
+  namespace look = platform::boxLook;
+  const int screenNo = DefaultScreen(display_);
+  XftFont* font =
+      XftFontOpenName(display_, screenNo, onButton ? look::buttonFont : look::messageFont);
+  if (!font) return std::nullopt;
+  XGlyphInfo extents{};
+  XftTextExtentsUtf8(display_, font, reinterpret_cast<const FcChar8*>(text.data()),
+                     int(text.size()), &extents);
+  const int w = extents.xOff + 4, h = font->height + 4;
+  Visual* visual = DefaultVisual(display_, screenNo);
+  Colormap colormap = DefaultColormap(display_, screenNo);
+  const look::Rgb paperRgb = onButton ? look::button : look::background;
+  Pixmap pm = XCreatePixmap(display_, root_, w, h, DefaultDepth(display_, screenNo));
   GC gc = XCreateGC(display_, pm, 0, nullptr);
-  XSetForeground(display_, gc, BlackPixel(display_, DefaultScreen(display_)));
+  XSetForeground(display_, gc,
+                 (unsigned long)paperRgb.r << 16 | (unsigned long)paperRgb.g << 8 | paperRgb.b);
   XFillRectangle(display_, pm, gc, 0, 0, w, h);
-  XSetForeground(display_, gc, WhitePixel(display_, DefaultScreen(display_)));
-  Xutf8DrawString(display_, pm, fontSet, gc, 2, 2 - logical.y, text.data(), int(text.size()));
+  XftDraw* draw = XftDrawCreate(display_, pm, visual, colormap);
+  XRenderColor ink{(unsigned short)(look::text.r * 257), (unsigned short)(look::text.g * 257),
+                   (unsigned short)(look::text.b * 257), 0xffff};
+  XftColor colour{};
+  XftColorAllocValue(display_, visual, colormap, &ink, &colour);
+  XftDrawStringUtf8(draw, &colour, font, 2, 2 + font->ascent,
+                    reinterpret_cast<const FcChar8*>(text.data()), int(text.size()));
   XImage* xi = XGetImage(display_, pm, 0, 0, w, h, AllPlanes, ZPixmap);
+  XftColorFree(display_, visual, colormap, &colour);
+  XftDrawDestroy(draw);
+  XftFontClose(display_, font);
   XFreeGC(display_, gc);
   XFreePixmap(display_, pm);
-  XFreeFontSet(display_, fontSet);
   if (!xi) return std::nullopt;
   // A pixmap has no visual, so its image comes without colour masks.
-  Visual* visual = DefaultVisual(display_, DefaultScreen(display_));
   xi->red_mask = visual->red_mask, xi->green_mask = visual->green_mask;
   xi->blue_mask = visual->blue_mask;
   Image glyphs = toImage(xi);
   XDestroyImage(xi);
 
-  // The template: every pixel of the ink's bounding box, ink or background.
+  // The template: every pixel of the ink's bounding box.
+  const Rgb paper{paperRgb.r, paperRgb.g, paperRgb.b};
   int minX = w, minY = h, maxX = -1, maxY = -1;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      if (glyphs.at(x, y).r > 127) {
+      if (glyphs.at(x, y) != paper) {
         minX = std::min(minX, x), maxX = std::max(maxX, x);
         minY = std::min(minY, y), maxY = std::max(maxY, y);
       }
   if (maxX < 0) return std::nullopt;
-  struct Cell {
-    int dx, dy;
-    bool ink;
-  };
-  std::vector<Cell> cells;
-  int firstPaper = -1;
-  for (int y = minY; y <= maxY; ++y)
-    for (int x = minX; x <= maxX; ++x) {
-      bool isInk = glyphs.at(x, y).r > 127;
-      if (!isInk && firstPaper < 0) firstPaper = int(cells.size());
-      cells.push_back({x - minX, y - minY, isInk});
-    }
-  // cells[0] is not always ink; find one of each kind to fix the two colours per position.
-  int firstInk = 0;
-  while (!cells[firstInk].ink) ++firstInk;
   const int tw = maxX - minX + 1, th = maxY - minY + 1;
   const int x0 = std::max(0, area.x), y0 = std::max(0, area.y);
   const int x1 = std::min(screen.width(), area.x + area.width) - tw;
   const int y1 = std::min(screen.height(), area.y + area.height) - th;
   for (int y = y0; y <= y1; ++y)
     for (int x = x0; x <= x1; ++x) {
-      const Rgb inkColour = screen.at(x + cells[firstInk].dx, y + cells[firstInk].dy);
-      const Rgb paper =
-          firstPaper < 0 ? Rgb{} : screen.at(x + cells[firstPaper].dx, y + cells[firstPaper].dy);
-      if (firstPaper >= 0 && paper == inkColour) continue;
       bool match = true;
-      for (const Cell& c : cells) {
-        Rgb p = screen.at(x + c.dx, y + c.dy);
-        if ((c.ink && p != inkColour) || (!c.ink && p != paper)) {
-          match = false;
-          break;
-        }
-      }
+      for (int dy = 0; dy < th && match; ++dy)
+        for (int dx = 0; dx < tw && match; ++dx)
+          match = screen.at(x + dx, y + dy) == glyphs.at(minX + dx, minY + dy);
       if (match) return Rect{x, y, tw, th};
     }
   return std::nullopt;
@@ -996,10 +983,10 @@ std::string ClockSession::checkMessageBox(const std::string& title, const std::s
   if (!info) return "the window titled \"" + title + "\" went away while it was read";
   Image screen = display_->grabScreen();
   std::string problems;
-  if (!display_->findCoreFontText(screen, info->frame, text))
+  if (!display_->findBoxText(screen, info->frame, text, false))
     problems += "expected the text \"" + text + "\" in the box; ";
   for (const auto& label : buttons)
-    if (!display_->findCoreFontText(screen, info->frame, label))
+    if (!display_->findBoxText(screen, info->frame, label, true))
       problems += "expected a button \"" + label + "\" in the box; ";
   return problems;
 }
@@ -1052,7 +1039,7 @@ std::optional<std::pair<int, int>> ClockSession::buttonCentre(const std::string&
   }
   auto info = display_->info(box);
   if (!info) return std::nullopt;
-  auto at = display_->findCoreFontText(display_->grabScreen(), info->frame, label);
+  auto at = display_->findBoxText(display_->grabScreen(), info->frame, label, true);
   if (!at) return std::nullopt;
   return std::make_pair(at->x + at->width / 2, at->y + at->height / 2);
 }

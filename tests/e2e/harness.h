@@ -180,9 +180,10 @@ class XDisplay {
   // The whole screen, read from the root window (never from a GL buffer).
   Image grabScreen();
 
-  // Where `text`, drawn in the X core font that SDL's message box uses, stands on `screen`
-  // inside `area`: ink of one colour on a plain background of another. Nothing when absent.
-  std::optional<Rect> findCoreFontText(const Image& screen, Rect area, const std::string& text);
+  // Where our message box shows `text` on `screen` inside `area`, in its message or (onButton)
+  // on a button. Nothing when absent.
+  std::optional<Rect> findBoxText(const Image& screen, Rect area, const std::string& text,
+                                  bool onButton);
 
   bool hasExtension(const std::string& name);
 

@@ -228,6 +228,52 @@ TEST_P(ClockProgram, CloseRequestEndsWithExitCode2WithoutAsking) {
   expectClosedWithoutQuestion("close-request");
 }
 
+// The keys of a Windows Yes/No box, acting on press: N, Tab or an arrow then Return or Space
+// answer No; Y answers Yes.
+TEST_P(ClockProgram, TheQuestionAnswersTheKeysOfAWindowsYesNoBox) {
+  Window clock = 0;
+  ASSERT_NO_FATAL_FAILURE(showClock(&clock));
+  const std::vector<std::vector<KeySym>> noKeys = {
+      {XK_n}, {XK_Tab, XK_Return}, {XK_Right, XK_space}, {XK_Tab, XK_Tab, XK_Left, XK_Return}};
+  for (size_t i = 0; i < noKeys.size(); ++i) {
+    const std::string step = "keys-" + std::to_string(i);
+    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, step));
+    ASSERT_NO_FATAL_FAILURE(focusBox(step + "-focus"));
+    for (KeySym key : noKeys[i]) x().tapKey(key);
+    ASSERT_NO_FATAL_FAILURE(expectStillRunning(step + "-no"));
+  }
+  ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, "keys-y"));
+  ASSERT_NO_FATAL_FAILURE(focusBox("keys-y-focus"));
+  x().tapKey(XK_y);
+  expectExitCode2("keys-y");
+}
+
+// One press held gives one question: repeats neither answer the box nor ask again, and a key
+// held as the box goes does not ask again either.
+TEST_P(ClockProgram, AHeldKeyAsksOnce) {
+  if (GetParam() == Build::kWindows) GTEST_SKIP() << "Wine's box answers a held key's repeats";
+  Window clock = 0;
+  ASSERT_NO_FATAL_FAILURE(showClock(&clock));
+  x().takeMappedTitles();
+  x().pressKey(XK_Escape);
+  ASSERT_NE(session_->waitForWindow(kBoxTitle, kBoxTimeout), 0u) << session_->context("held");
+  std::this_thread::sleep_for(Millis(1500));
+  x().releaseKey(XK_Escape);
+  std::this_thread::sleep_for(kQuietPeriod);
+  auto mapped = x().takeMappedTitles();
+  EXPECT_EQ(std::count(mapped.begin(), mapped.end(), kBoxTitle), 1)
+      << "windows shown: " << listed(mapped) << session_->context("held-escape");
+  ASSERT_NE(x().findWindow(kBoxTitle), 0u)
+      << "a held key answered the question" << session_->context("held-answered");
+  ASSERT_NO_FATAL_FAILURE(focusBox("held-focus"));
+  const KeySym no = GetParam() == Build::kLinux ? XK_Escape : XK_n;
+  x().pressKey(no);
+  ASSERT_NO_FATAL_FAILURE(expectStillRunning("held-no"));
+  std::this_thread::sleep_for(Millis(1000));
+  x().releaseKey(no);
+  ASSERT_NO_FATAL_FAILURE(expectStillRunning("released-no"));
+}
+
 INSTANTIATE_TEST_SUITE_P(LinuxProgram, ClockProgram, ::testing::Values(Build::kLinux));
 INSTANTIATE_TEST_SUITE_P(WindowsExe, ClockProgram, ::testing::Values(Build::kWindows));
 

@@ -13,6 +13,7 @@
 
 // After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 using namespace e2e;
@@ -332,6 +333,53 @@ TEST_P(Scene, LetterAndDigitKeysChangeWhatTheyShowOnRelease) {
   EXPECT_GT(waitFor(white(), above(500)), 500) << "I shows the digital time" << context("i");
   tap(XK_i);
   EXPECT_LT(waitFor(white(), below(50)), 50) << context("i-again");
+}
+
+// A key held while the focus goes elsewhere was not released at the clock: nothing changes.
+TEST_P(Scene, AKeyHeldWhileTheFocusLeavesChangesNothing) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const int grey0 = counts().grey;
+  ::Display* raw = x().raw();
+  ::Window other = XCreateSimpleWindow(raw, DefaultRootWindow(raw), 600, 500, 200, 150, 0, 0,
+                                       WhitePixel(raw, DefaultScreen(raw)));
+  XStoreName(raw, other, "Other");
+  XMapWindow(raw, other);
+  XSync(raw, False);
+  ASSERT_NE(x().waitForWindow("Other", Millis(5000)), 0u);
+  for (KeySym key : {XK_t, XK_9}) {
+    x().focus(clock_);
+    x().pressKey(key);
+    ASSERT_TRUE(x().focus(other));
+    std::this_thread::sleep_for(kQuietPeriod);
+    x().releaseKey(key);
+  }
+  // Back as a user comes back: a click, which the clock ignores but the .exe needs to be active.
+  x().focus(clock_);
+  x().click(client_.x + client_.width / 2, client_.y + client_.height / 2, 1);
+  tap(XK_i);  // handled after anything the held keys did
+  ASSERT_GT(waitFor(white(), above(500)), 500) << context("i");
+  EXPECT_NEAR(counts().grey, grey0, grey0 / 10)
+      << "the numerals must stay as they were" << context("held-elsewhere");
+  XDestroyWindow(raw, other);
+  XSync(raw, False);
+}
+
+// Letters keep their codes after a switch to a layout whose letters are not Latin.
+TEST_P(Scene, LettersWorkAfterASwitchToACyrillicLayout) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const int grey0 = counts().grey;
+  ::Display* raw = x().raw();
+  const unsigned keyT = XKeysymToKeycode(raw, XK_t);
+  const RunResult switched =
+      runCommand({"setxkbmap", "-display", DisplayString(raw), "ru"}, {}, Millis(10000));
+  ASSERT_TRUE(switched.finished && switched.exitCode == 0) << switched.output;
+  std::this_thread::sleep_for(Millis(500));  // the layout reaches the program as a notification
+  x().focus(clock_);
+  XTestFakeKeyEvent(raw, keyT, True, 0);
+  XTestFakeKeyEvent(raw, keyT, False, 0);
+  XSync(raw, False);
+  EXPECT_LT(waitFor(grey(), below(grey0 / 10)), grey0 / 10)
+      << "the T key hides the numerals under a Russian layout" << context("ru-t");
 }
 
 TEST_P(Scene, SpinHighlightAndCameraResetKeys) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "tests/unit/platform_support.h"
@@ -84,39 +84,57 @@ std::atomic<int> boxesShown{0};
 platform::BoxRequest lastRequest;
 HWND boxWindow = nullptr;
 
-// Waits until the window has had `count` ticks since the test cleared the count; the deadline
-// only ends a wait that a fault made endless.
-void waitForTicks(int count) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (ticksReceived() < count && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+size_t threadCount() {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                           std::filesystem::directory_iterator()));
 }
 
 // Stays up for a few ticks; meanwhile a key is pressed and released and the mouse moves on the
-// main window, as if the user typed at the box while the pointer was over the clock.
-int slowBoxAnsweringYes(const platform::BoxRequest& request) {
+// main window, as if the user typed at the box while the pointer was over the clock. It notes
+// whether it is ever asked from another thread, or while another thread runs.
+struct SlowBoxAnsweringYes : platform::Box {
+  bool answered(int* answer) override {
+    offThread = offThread || std::this_thread::get_id() != guiThread || threadCount() != threads;
+    if (ticksReceived() >= 2 && !typed) {
+      typed = true;
+      SDL_Event event = {};
+      event.type = SDL_KEYDOWN;
+      event.key.windowID = boxWindow->sdlId;
+      event.key.keysym.sym = SDLK_r;
+      SDL_PushEvent(&event);
+      event.type = SDL_KEYUP;
+      SDL_PushEvent(&event);
+      event = {};
+      event.type = SDL_MOUSEMOTION;
+      event.motion.windowID = boxWindow->sdlId;
+      SDL_PushEvent(&event);
+    }
+    *answer = IDYES;
+    return ticksReceived() >= 4;
+  }
+  static inline std::thread::id guiThread;
+  static inline size_t threads = 0;
+  static inline bool offThread = false;
+  bool typed = false;
+};
+
+std::unique_ptr<platform::Box> slowBoxAnsweringYes(const platform::BoxRequest& request) {
   ++boxesShown;
   lastRequest = request;
-  waitForTicks(2);
-  SDL_Event event = {};
-  event.type = SDL_KEYDOWN;
-  event.key.windowID = boxWindow->sdlId;
-  event.key.keysym.sym = SDLK_r;
-  SDL_PushEvent(&event);
-  event.type = SDL_KEYUP;
-  SDL_PushEvent(&event);
-  event = {};
-  event.type = SDL_MOUSEMOTION;
-  event.motion.windowID = boxWindow->sdlId;
-  SDL_PushEvent(&event);
-  waitForTicks(4);
-  return IDYES;
+  return std::make_unique<SlowBoxAnsweringYes>();
 }
 
-int quickBoxAnsweringNo(const platform::BoxRequest& request) {
+struct QuickBoxAnsweringNo : platform::Box {
+  bool answered(int* answer) override {
+    *answer = IDNO;
+    return true;
+  }
+};
+
+std::unique_ptr<platform::Box> quickBoxAnsweringNo(const platform::BoxRequest& request) {
   ++boxesShown;
   lastRequest = request;
-  return IDNO;
+  return std::make_unique<QuickBoxAnsweringNo>();
 }
 
 TEST_F(PlatformDialog, TicksGoOnWhileTheBoxIsUpAndInputMeantForTheClockIsDropped) {
@@ -126,7 +144,10 @@ TEST_F(PlatformDialog, TicksGoOnWhileTheBoxIsUpAndInputMeantForTheClockIsDropped
   SetTimer(window, 1, 20, nullptr);
   received().clear();
   ticksReceived() = 0;
+  SlowBoxAnsweringYes::guiThread = std::this_thread::get_id();
+  SlowBoxAnsweringYes::threads = threadCount();
   EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDYES);
+  EXPECT_FALSE(SlowBoxAnsweringYes::offThread) << "the box is asked on the GUI thread alone";
   EXPECT_EQ(boxesShown, 1);
   EXPECT_EQ(lastRequest.caption, "Quit Program");
   EXPECT_EQ(lastRequest.text, "Really Quit?");
