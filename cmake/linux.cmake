@@ -85,6 +85,21 @@ add_executable(waggler-check-gl app/main.cpp platform/entry.cpp)
 target_link_libraries(waggler-check-gl PRIVATE waggler_frame_checked waggler_core
   waggler_bitmaps_all)
 
+# Test variant: the whole program under ThreadSanitizer, asked the quit question again and
+# again. ThreadSanitizer cannot share a process with AddressSanitizer.
+if(NOT WAGGLER_SANITIZE)
+  get_target_property(coreSources waggler_core SOURCES)
+  get_target_property(platformSources waggler_platform SOURCES)
+  add_executable(waggler-tsan app/main.cpp platform/entry.cpp platform/glyphs.cpp
+    ${coreSources} ${platformSources})
+  target_compile_options(waggler-tsan PRIVATE -fsanitize=thread)
+  target_link_options(waggler-tsan PRIVATE -fsanitize=thread)
+  target_include_directories(waggler-tsan PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(waggler-tsan PRIVATE waggler_bitmaps_all PkgConfig::SDL2
+    PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL PkgConfig::X11
+    Threads::Threads)
+endif()
+
 enable_testing()
 add_subdirectory(tests)
 # The sanitizer build runs tests only; its benchmarks would measure the sanitizers.

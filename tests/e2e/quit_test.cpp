@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 #include "tests/e2e/harness.h"
@@ -33,11 +34,12 @@ class ClockProgram : public ::testing::TestWithParam<Build> {
  protected:
   void SetUp() override {
     std::string error;
-    session_ = ClockSession::start(GetParam(), {}, &error);
+    session_ = ClockSession::start(GetParam(), options(), &error);
     ASSERT_TRUE(session_) << "could not start " << buildName(GetParam()) << ": " << error;
   }
 
   void TearDown() override { session_.reset(); }
+  virtual SessionOptions options() { return {}; }
 
   XDisplay& x() { return session_->x(); }
 
@@ -273,6 +275,49 @@ TEST_P(ClockProgram, AHeldKeyAsksOnce) {
   x().releaseKey(no);
   ASSERT_NO_FATAL_FAILURE(expectStillRunning("released-no"));
 }
+
+#ifdef WAGGLER_E2E_TSAN_PROGRAM
+size_t threadCount(pid_t pid) {
+  const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+  std::error_code error;
+  return size_t(std::distance(std::filesystem::directory_iterator(tasks, error),
+                              std::filesystem::directory_iterator()));
+}
+
+// The program under ThreadSanitizer: a report, here or at exit, ends it with another code.
+class ThreadCheckedClockProgram : public ClockProgram {
+ protected:
+  SessionOptions options() override {
+    SessionOptions o;
+    o.program = WAGGLER_E2E_TSAN_PROGRAM;
+    o.env = {{"TSAN_OPTIONS", "halt_on_error=1:second_deadlock_stack=1:suppressions=" +
+                                  std::string(WAGGLER_E2E_TSAN_SUPPRESSIONS)}};
+    return o;
+  }
+};
+
+// The question is asked on the clock's one GUI thread: no thread starts while it is up, and
+// ten questions answered leave nothing for ThreadSanitizer to report.
+TEST_P(ThreadCheckedClockProgram, TenQuestionsStartNoThreadAndRaceNothing) {
+  Window clock = 0;
+  ASSERT_NO_FATAL_FAILURE(showClock(&clock));
+  const size_t threads = threadCount(session_->process().pid());
+  for (int i = 0; i < 10; ++i) {
+    const std::string step = "ask-" + std::to_string(i);
+    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, i % 2 ? XK_Return : XK_Escape, step));
+    EXPECT_EQ(threadCount(session_->process().pid()), threads) << step;
+    ASSERT_NO_FATAL_FAILURE(focusBox(step + "-focus"));
+    session_->answerNo();
+    ASSERT_NO_FATAL_FAILURE(expectStillRunning(step + "-no"));
+  }
+  ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, "last"));
+  ASSERT_NO_FATAL_FAILURE(focusBox("last-focus"));
+  session_->answerYes();
+  expectExitCode2("last-yes");
+}
+
+INSTANTIATE_TEST_SUITE_P(LinuxProgram, ThreadCheckedClockProgram, ::testing::Values(Build::kLinux));
+#endif
 
 INSTANTIATE_TEST_SUITE_P(LinuxProgram, ClockProgram, ::testing::Values(Build::kLinux));
 INSTANTIATE_TEST_SUITE_P(WindowsExe, ClockProgram, ::testing::Values(Build::kWindows));
