@@ -1,7 +1,7 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
 .PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
-  format clean
+  bench deps-bench format clean
 
 JOBS ?= $(shell nproc)
 
@@ -34,6 +34,9 @@ deps:
 deps-run:
 	@./scripts/install-deps.sh run
 
+deps-bench:
+	@./scripts/install-deps.sh bench
+
 linux:
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux -j $(JOBS)
@@ -63,6 +66,15 @@ screenshot: deps
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux --target make_screenshot
 	./build/linux/tests/package/make_screenshot docs/screenshot.png
+
+# The running clock beside gltext and xdaliclock, its profile, start-up and routine costs, as
+# one table (about 12 minutes; BENCH_SECONDS=5 BENCH_ROUNDS=1 for a quick look). BENCH_PROGRAM
+# measures another build of the program.
+BENCH_PROGRAM ?= build/release/waggler
+bench: deps-bench release
+	cmake --preset linux $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux -j $(JOBS) --target frame_cost glyph_build
+	./bench/bench.sh $(BENCH_PROGRAM)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

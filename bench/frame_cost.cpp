@@ -1,19 +1,30 @@
 // Prints the cost of one whole frame at several client sizes, drawn offscreen with the
 // numerals and the digital time shown, so the figure covers every drawing routine.
+// Usage: frame_cost [WIDTHxHEIGHT ...]
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "app/state.h"
 #include "render/frame.h"
 #include "tests/support/scene.h"
 
-int main() {
-  const int sizes[][2] = {{200, 200}, {400, 400}, {800, 600}, {1024, 1024}};
+int main(int argc, char** argv) {
+  std::vector<std::pair<int, int>> sizes;
+  for (int i = 1; i < argc; ++i) {
+    int width = 0, height = 0;
+    if (std::sscanf(argv[i], "%dx%d", &width, &height) != 2 || width < 1 || height < 1) {
+      std::fprintf(stderr, "usage: frame_cost [WIDTHxHEIGHT ...]\n");
+      return 64;
+    }
+    sizes.emplace_back(width, height);
+  }
+  if (sizes.empty()) sizes = {{200, 200}, {400, 400}, {800, 600}, {1024, 1024}};
   const int frames = 100;
   std::printf("%-12s %12s %12s\n", "client", "ms/frame", "share of 20 ms");
-  for (const auto& size : sizes) {
+  for (const auto& [width, height] : sizes) {
     std::string reason;
-    if (!prepareScene(size[0], size[1], reason)) {
+    if (!prepareScene(width, height, reason)) {
       std::fprintf(stderr, "frame_cost: %s\n", reason.c_str());
       return 1;
     }
@@ -29,7 +40,8 @@ int main() {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count() /
         frames;
-    std::printf("%4dx%-7d %12.2f %11.0f%%\n", size[0], size[1], ms, ms / 20.0 * 100.0);
+    const int columns = std::printf("%dx%d", width, height);
+    std::printf("%*s %12.2f %11.0f%%\n", 12 - columns, "", ms, ms / 20.0 * 100.0);
   }
   return 0;
 }

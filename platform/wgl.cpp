@@ -44,6 +44,20 @@ SDL_Window* createFormatWindow(HWND window, int number) {
   return platform::createSdlWindow(window, SDL_WINDOW_OPENGL);
 }
 
+// The first format, in order, that the server grants, with its window; 0 when none is.
+// SDL unloads the GL library with its last GL window, a refused one included, and loading it
+// again costs a throwaway X window and context (SDL reads GLX's extensions with them). Holding
+// the library over the search keeps it loaded, so a refused format costs only SDL's visual
+// lookup, which comes before any X window is made.
+int firstGrantedFormat(HWND window, SDL_Window** made) {
+  const bool held = SDL_GL_LoadLibrary(nullptr) == 0;
+  int granted = 0;
+  for (int number = 1; number <= formatCount && !granted; ++number)
+    if ((*made = createFormatWindow(window, number))) granted = number;
+  if (held) SDL_GL_UnloadLibrary();
+  return granted;
+}
+
 HWND windowOf(HDC dc) {
   if (!dc || !dc->window || !platform::isLiveWindow(dc->window)) return nullptr;
   return dc->window;
@@ -71,25 +85,21 @@ int ReleaseDC(HWND window, HDC dc) {
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
   if (!dc || !request || !platform::ensureVideo()) return 0;
   if (isScreenDc(dc)) {
-    for (int number = 1; number <= formatCount; ++number) {
-      if (SDL_Window* probe = createFormatWindow(nullptr, number)) {
-        SDL_DestroyWindow(probe);
-        return number;
-      }
-    }
-    return 0;
+    SDL_Window* probe = nullptr;
+    const int number = firstGrantedFormat(nullptr, &probe);
+    if (probe) SDL_DestroyWindow(probe);
+    return number;
   }
   HWND window = windowOf(dc);
   if (!window) return 0;
   if (window->pixelFormat != 0) return window->pixelFormat;
-  for (int number = 1; number <= formatCount; ++number) {
-    if (SDL_Window* sdl = createFormatWindow(window, number)) {
-      platform::adoptSdlWindow(window, sdl);
-      window->pixelFormat = number;
-      return number;
-    }
+  SDL_Window* sdl = nullptr;
+  const int number = firstGrantedFormat(window, &sdl);
+  if (sdl) {
+    platform::adoptSdlWindow(window, sdl);
+    window->pixelFormat = number;
   }
-  return 0;
+  return number;
 }
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages of one group, only those missing: `run` is what building and
 # running the Linux program needs; `all` (the default) adds the tests, the Windows cross-build
-# and the packaging tools.
+# and the packaging tools; `bench` adds to `all` what `make bench` alone needs: the profiler and
+# the two clocks the program is compared with.
 set -euo pipefail
 
 group=${1:-all}
@@ -16,10 +17,12 @@ rest=(
   xvfb xauth x11-utils x11-xkb-utils xfonts-base xdotool imagemagick faketime
   lintian desktop-file-utils appstream
 )
+bench=(linux-perf xscreensaver-gl xdaliclock)
 case "$group" in
   run) packages=("${run[@]}") ;;
   all) packages=("${run[@]}" "${rest[@]}") ;;
-  *) echo "usage: $0 [run|all]" >&2; exit 2 ;;
+  bench) packages=("${run[@]}" "${rest[@]}" "${bench[@]}") ;;
+  *) echo "usage: $0 [run|all|bench]" >&2; exit 2 ;;
 esac
 
 # One query for all of them: a package dpkg has never heard of is simply not listed.
