@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 static unsigned long frames;
-static pid_t owner; /* a forked child (SDL's message box on X11) must not write a stale count */
+static pid_t owner; /* a forked child must not write a stale count */
 
 static long long now_us(void) {
   struct timespec t;
