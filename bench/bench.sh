@@ -286,7 +286,7 @@ awk -v sizes="${sizes[*]}" -v rounds="$rounds" -v seconds="$seconds" -v starts="
             p == 1 ? how[figures[f]] " (" seconds " s, " rounds " rounds, order alternated)" : "")
       }
     split("own gl sdlx kernel other", groups, " ")
-    split("its own code|GL, GLU and Mesa, with its compiled shaders|SDL and X|the kernel|other:" names, glabels, "|")
+    split("its own code|GL, GLU and Mesa, with its compiled shaders|SDL and X|the kernel|" (names != "" ? "other, mostly " names : "other"), glabels, "|")
     for (g = 1; g <= 5; g++)
       row("Profile of waggler: " glabels[g], "waggler_prof_" groups[g], g == 1 ? "% of samples: " note : "")
     onerow("Start-up, exec to the end of the first swap", "start_total",
