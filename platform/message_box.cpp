@@ -1,6 +1,6 @@
-// Our message box: an X11 window on a connection of its own, drawn with Xft in the desktop's
-// sans-serif face. It never blocks: the modal loop asks it, on the GUI thread, between the
-// messages it dispatches. Its keys are a Windows Yes/No box's, acting on press: Y and N, Tab and
+// Our message box: an X11 window on a connection of the boxes' own, drawn with Xft in the
+// desktop's sans-serif face. It never blocks: the modal loop asks it, on the GUI thread, between
+// the messages it dispatches. Its keys are a Windows Yes/No box's, acting on press: Y and N, Tab and
 // the arrows between the buttons, Space and Return press the focused one (Yes first); Escape
 // answers No, as Linux dialogs do.
 #include "platform/message_box.h"
@@ -40,6 +40,15 @@ struct XErrorsIgnored {
   Display* display;
   XErrorHandler previous;
 };
+
+// The boxes' own connection, opened for the first box and kept. Closed and opened again, it
+// often came back at the same Display address, where state that the drawing libraries keep per
+// connection had outlived the old one: the new one's first requests failed and the box showed
+// no text.
+Display* boxDisplay() {
+  static Display* display = XOpenDisplay(nullptr);
+  return display;
+}
 
 class XBox : public platform::Box {
  public:
@@ -81,7 +90,7 @@ class XBox : public platform::Box {
 };
 
 bool XBox::open(const platform::BoxRequest& request) {
-  display_ = XOpenDisplay(nullptr);
+  display_ = boxDisplay();
   if (!display_) return false;
   XErrorsIgnored ignored(display_);
   const int screen = DefaultScreen(display_);
@@ -113,19 +122,16 @@ bool XBox::open(const platform::BoxRequest& request) {
 
 XBox::~XBox() {
   if (!display_) return;
-  {
-    XErrorsIgnored ignored(display_);
-    const int screen = DefaultScreen(display_);
-    if (draw_) XftDrawDestroy(draw_);
-    if (textAllocated_)
-      XftColorFree(display_, DefaultVisual(display_, screen), DefaultColormap(display_, screen),
-                   &text_);
-    if (messageFont_) XftFontClose(display_, messageFont_);
-    if (buttonFont_) XftFontClose(display_, buttonFont_);
-    if (gc_) XFreeGC(display_, gc_);
-    if (window_) XDestroyWindow(display_, window_);
-  }
-  XCloseDisplay(display_);
+  XErrorsIgnored ignored(display_);
+  const int screen = DefaultScreen(display_);
+  if (draw_) XftDrawDestroy(draw_);
+  if (textAllocated_)
+    XftColorFree(display_, DefaultVisual(display_, screen), DefaultColormap(display_, screen),
+                 &text_);
+  if (messageFont_) XftFontClose(display_, messageFont_);
+  if (buttonFont_) XftFontClose(display_, buttonFont_);
+  if (gc_) XFreeGC(display_, gc_);
+  if (window_) XDestroyWindow(display_, window_);
 }
 
 unsigned long XBox::pixel(look::Rgb rgb) {
@@ -341,6 +347,7 @@ bool XBox::answered(int* answer) {
   while (!done && XPending(display_)) {
     XEvent event;
     XNextEvent(display_, &event);
+    if (event.xany.window != window_) continue;  // left over from an earlier box
     switch (event.type) {
       case MapNotify:
         // Without a window manager nobody else gives the box the keyboard.

@@ -239,6 +239,9 @@ void forgetKeysReleasedUnseen() {
       continue;
     char keys[32] = {};
     XQueryKeymap(info.info.x11.display, keys);
+    // The state is the server's now; events it sent before (a busy clock may lag behind, with a
+    // held key's repeats) are still to be read, and must be taken as held: decide later.
+    if (XEventsQueued(info.info.x11.display, QueuedAlready) > 0) return;
     heldOverBox.erase(
         std::remove_if(heldOverBox.begin(), heldOverBox.end(),
                        [&](unsigned code) { return !((keys[code / 8] >> (code % 8)) & 1); }),
