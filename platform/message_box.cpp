@@ -1,7 +1,7 @@
 // Our message box: an X11 window on a connection of the boxes' own, drawn with Xft in the
 // desktop's sans-serif face. It never blocks: the modal loop asks it, on the GUI thread, between
-// the messages it dispatches. Its keys are a Windows Yes/No box's, acting on press: Y and N, Tab and
-// the arrows between the buttons, Space and Return press the focused one (Yes first); Escape
+// the messages it dispatches. Its keys are a Windows Yes/No box's, acting on press: Y and N, Tab
+// and the arrows between the buttons, Space and Return press the focused one (Yes first); Escape
 // answers No, as Linux dialogs do.
 #include "platform/message_box.h"
 
