@@ -168,6 +168,20 @@ class Scene : public ::testing::TestWithParam<Build> {
   XDisplay& x() { return session_->x(); }
   Image shot() { return x().grabScreen(); }
   Counts counts() { return countKinds(shot(), client_); }
+  // A plain window of another client, to take the focus from the clock; 0 if none showed.
+  ::Window openOtherWindow() {
+    ::Display* raw = x().raw();
+    ::Window other = XCreateSimpleWindow(raw, DefaultRootWindow(raw), 600, 500, 200, 150, 0, 0,
+                                         WhitePixel(raw, DefaultScreen(raw)));
+    XStoreName(raw, other, "Other");
+    XMapWindow(raw, other);
+    XSync(raw, False);
+    return x().waitForWindow("Other", Millis(5000)) ? other : 0;
+  }
+  void closeOtherWindow(::Window other) {
+    XDestroyWindow(x().raw(), other);
+    XSync(x().raw(), False);
+  }
   void tap(KeySym key, const std::vector<KeySym>& modifiers = {}) {
     x().focus(clock_);
     x().tapKey(key, modifiers);
@@ -271,13 +285,8 @@ TEST_P(Scene, HeldCommaAndFullStopMoveTheEyeOnlyWhileTheClockHasTheFocus) {
   EXPECT_NEAR(waitFor(black(), near(black0, 1500)), black0, 1500) << context("reset");
 
   // Another window takes the focus: the held keys must do nothing.
-  ::Display* raw = x().raw();
-  ::Window other = XCreateSimpleWindow(raw, DefaultRootWindow(raw), 600, 500, 200, 150, 0, 0,
-                                       WhitePixel(raw, DefaultScreen(raw)));
-  XStoreName(raw, other, "Other");
-  XMapWindow(raw, other);
-  XSync(raw, False);
-  ASSERT_NE(x().waitForWindow("Other", Millis(5000)), 0u);
+  const ::Window other = openOtherWindow();
+  ASSERT_NE(other, 0u);
   ASSERT_TRUE(x().focus(other));
   const int blackElsewhere = counts().black;
   x().pressKey(XK_comma);
@@ -286,8 +295,7 @@ TEST_P(Scene, HeldCommaAndFullStopMoveTheEyeOnlyWhileTheClockHasTheFocus) {
   EXPECT_NEAR(counts().black, blackElsewhere, 1000)
       << "keys held while another window has the focus must not move the eye"
       << context("comma-elsewhere");
-  XDestroyWindow(raw, other);
-  XSync(raw, False);
+  closeOtherWindow(other);
 }
 
 TEST_P(Scene, LetterAndDigitKeysChangeWhatTheyShowOnRelease) {
@@ -339,13 +347,8 @@ TEST_P(Scene, LetterAndDigitKeysChangeWhatTheyShowOnRelease) {
 TEST_P(Scene, AKeyHeldWhileTheFocusLeavesChangesNothing) {
   ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
   const int grey0 = counts().grey;
-  ::Display* raw = x().raw();
-  ::Window other = XCreateSimpleWindow(raw, DefaultRootWindow(raw), 600, 500, 200, 150, 0, 0,
-                                       WhitePixel(raw, DefaultScreen(raw)));
-  XStoreName(raw, other, "Other");
-  XMapWindow(raw, other);
-  XSync(raw, False);
-  ASSERT_NE(x().waitForWindow("Other", Millis(5000)), 0u);
+  const ::Window other = openOtherWindow();
+  ASSERT_NE(other, 0u);
   for (KeySym key : {XK_t, XK_9}) {
     x().focus(clock_);
     x().pressKey(key);
@@ -360,8 +363,7 @@ TEST_P(Scene, AKeyHeldWhileTheFocusLeavesChangesNothing) {
   ASSERT_GT(waitFor(white(), above(500)), 500) << context("i");
   EXPECT_NEAR(counts().grey, grey0, grey0 / 10)
       << "the numerals must stay as they were" << context("held-elsewhere");
-  XDestroyWindow(raw, other);
-  XSync(raw, False);
+  closeOtherWindow(other);
 }
 
 // Letters keep their codes after a switch to a layout whose letters are not Latin.
