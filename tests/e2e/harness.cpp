@@ -819,6 +819,31 @@ void PrintTo(Build build, std::ostream* out) {
   *out << (build == Build::kLinux ? "waggler" : "waggler.exe");
 }
 
+namespace {
+
+// faketime's wrapper keeps a shared clock named after its pid, and removes it only when it ends
+// by itself; killed, it leaves it behind, and a later wrapper that gets the same pid cannot
+// start ("sem_open: File exists").
+void removeFakedClock(pid_t pid) {
+  ::unlink(("/dev/shm/faketime_shm_" + std::to_string(pid)).c_str());
+  ::unlink(("/dev/shm/sem.faketime_sem_" + std::to_string(pid)).c_str());
+}
+
+// The shared clocks of wrappers no longer running, whoever killed them.
+void removeStaleFakedClocks() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
+    const std::string name = entry.path().filename();
+    for (const std::string prefix : {"faketime_shm_", "sem.faketime_sem_"}) {
+      if (name.rfind(prefix, 0) != 0) continue;
+      const pid_t pid = std::atoi(name.c_str() + prefix.size());
+      if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) removeFakedClock(pid);
+    }
+  }
+}
+
+}  // namespace
+
 std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOptions& options,
                                                   std::string* error) {
   std::unique_ptr<ClockSession> s(new ClockSession);
@@ -845,6 +870,7 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
     env.push_back({"SDL_VIDEODRIVER", "x11"});
   }
   if (!options.fixedTime.empty()) {
+    removeStaleFakedClocks();
     argv.insert(argv.begin(), {WAGGLER_E2E_FAKETIME, "-f", options.fixedTime});
     s->fakedTime_ = true;
     // File times stay true: Wine takes a shifted time stamp of its prefix for an outdated
@@ -870,13 +896,7 @@ std::unique_ptr<ClockSession> ClockSession::start(Build build, const SessionOpti
 
 ClockSession::~ClockSession() {
   if (process_) process_->kill();
-  if (process_ && fakedTime_) {
-    // faketime's wrapper removes its shared clock only when it ends by itself; killed, it
-    // leaves it behind, and a later wrapper that gets the same pid cannot start.
-    const std::string pid = std::to_string(process_->pid());
-    ::unlink(("/dev/shm/faketime_shm_" + pid).c_str());
-    ::unlink(("/dev/shm/sem.faketime_sem_" + pid).c_str());
-  }
+  if (process_ && fakedTime_) removeFakedClock(process_->pid());
   if (build_ == Build::kWindows) stopWine(configuredWineTools(), configuredWinePrefix());
   display_.reset();
   server_.reset();
