@@ -70,6 +70,7 @@ class XBox : public platform::Box {
   void draw();
   int buttonAt(int x, int y) const;
   bool key(XKeyEvent& event, int* answer);
+  void forgetKeysReleasedElsewhere();
 
   Display* display_ = nullptr;
   Window window_ = 0;
@@ -382,7 +383,17 @@ bool XBox::answered(int* answer) {
         break;
     }
   }
+  if (!done) forgetKeysReleasedElsewhere();
   return done;
+}
+
+void XBox::forgetKeysReleasedElsewhere() {
+  // A key held as the box opened may come up at the clock, unseen here. The state is the
+  // server's now; a held key's repeats sent before it may still be unread: decide later then.
+  char now[32] = {};
+  XQueryKeymap(display_, now);
+  if (XEventsQueued(display_, QueuedAlready) > 0) return;
+  for (int i = 0; i < 32; ++i) heldAtOpen_[i] &= now[i];
 }
 
 std::vector<unsigned> XBox::keysHeld() {
