@@ -25,18 +25,10 @@ for need in "$program" "$bench_dir/frame_cost" "$bench_dir/glyph_build" "$gltext
   [[ -x $need ]] || { echo "bench: missing $need (make bench builds and installs it)" >&2; exit 66; }
 done
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/bench.XXXXXX")
-xvfb_pid=
-pid=
-cleanup() {
-  [[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+# Room for a maximised window at the origin.
+source "$here/private_x.sh"
+private_x bench 1920x1200x24 -noreset
+export LIBGL_ALWAYS_SOFTWARE=1 GSETTINGS_BACKEND=memory
 
 say() { echo "bench: $*" >&2; }
 now_us() { now=${EPOCHREALTIME/./}; }
@@ -44,12 +36,6 @@ read_load() { read -r load _ </proc/loadavg; }
 
 cc -shared -fPIC -O2 -Wall -o "$tmp/frame_counter.so" "$here/frame_counter.c" -ldl
 
-# Room for a maximised window at the origin.
-Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 150); do [[ -s $tmp/display ]] && break; sleep 0.1; done
-[[ -s $tmp/display ]] || { say "Xvfb did not start"; cat "$tmp/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(<"$tmp/display") LIBGL_ALWAYS_SOFTWARE=1 GSETTINGS_BACKEND=memory
 unset LP_NUM_THREADS
 
 # Starts one program ($1: waggler, waggler-lpN for LP_NUM_THREADS=N, gltext or xdaliclock) at

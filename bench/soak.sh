@@ -20,18 +20,8 @@ soak_s=$(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 + 0.5 }')
 ((soak_s > 0)) || usage
 [[ -x $program && -f $program ]] || { echo "soak: no program at $program" >&2; exit 66; }
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/soak.XXXXXX")
-xvfb_pid=
-clock_pid=
-cleanup() {
-  [[ -n $clock_pid ]] && kill -KILL "$clock_pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+source "$here/private_x.sh"
+private_x soak 1024x768x24
 
 # Time and sleeps without a process each: the loop below runs for half an hour.
 now() {
@@ -58,11 +48,10 @@ wait_until() {
 # A zombie still answers kill -0, so look at its state.
 running() {
   local state
-  read -r _ _ state _ 2>/dev/null <"/proc/$clock_pid/stat" || return 1
+  read -r _ _ state _ 2>/dev/null <"/proc/$pid/stat" || return 1
   [[ $state != Z ]]
 }
 exited() { ! running; }
-display_ready() { read -r display_number 2>/dev/null <"$tmp/display" && [[ -n $display_number ]]; }
 find_window() {
   local name=$1
   found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1) || true
@@ -82,8 +71,8 @@ sample() {
       RssAnon:) anon_kb=$value ;;
       Threads:) threads=$value ;;
     esac
-  done 2>/dev/null <"/proc/$clock_pid/status" || return 1
-  entries=("/proc/$clock_pid/fd/"*)
+  done 2>/dev/null <"/proc/$pid/status" || return 1
+  entries=("/proc/$pid/fd/"*)
   open_files=${#entries[@]}
   [[ -n $rss_kb && -n $anon_kb && -n $threads ]]
 }
@@ -103,16 +92,11 @@ log_sample() {
 
 cc -shared -fPIC -O2 -Wall -o "$tmp/frame_counter.so" "$here/frame_counter.c" -ldl
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_until 15 display_ready || { echo "soak: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$display_number
-
 now
 launched=$now_ms
 LIBGL_ALWAYS_SOFTWARE=1 LD_PRELOAD="$tmp/frame_counter.so" SOAK_FRAME_FILE="$tmp/frames" \
   "$program" >"$tmp/clock.log" 2>&1 &
-clock_pid=$!
+pid=$!
 echo "soak: $program for $minutes min on display $DISPLAY"
 
 if ! wait_until 30 clock_shown_or_gone || ! running; then
@@ -234,13 +218,13 @@ if [[ $crashed_during_soak == no ]]; then
     quit_note="no quit question within 10 s; killed"
   fi
   if [[ -n $quit_note ]]; then
-    kill -TERM "$clock_pid" 2>/dev/null || true
-    wait_until 5 exited || kill -KILL "$clock_pid" 2>/dev/null || true
+    kill -TERM "$pid" 2>/dev/null || true
+    wait_until 5 exited || kill -KILL "$pid" 2>/dev/null || true
   fi
 fi
 exit_code=0
-wait "$clock_pid" || exit_code=$?
-clock_pid=
+wait "$pid" || exit_code=$?
+pid=
 now
 lifetime_ms=$((now_ms - launched))
 frames_so_far
