@@ -4,6 +4,8 @@
 #include <string>
 
 void setupFonts();
+// Draws `text` centred on the origin with a shadow and a halo; an empty string changes nothing.
+// Leaves: matrix, colour as found; fill, CCW, lighting and depth test on, blend off, outline lists.
 void ScaledText(std::string text, float scaleX, float scaleY);
 
 // Width (sum of advances) and height (tallest inked box, at least 0) of a string in glyph units.

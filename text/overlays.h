@@ -12,5 +12,7 @@ std::string formatTimeOfDay(const std::tm& local);
 // Raster position of the credit line in normalised device coordinates.
 void creditPosition(unsigned length, int width, int height, float& x, float& y);
 
+// Leaves: modelview current, the identity moved to (0, 50, -400), white, and ScaledText's state.
 void drawDigitalTime();
+// Leaves: modelview current, both matrices identity, bitmap lists, creditColour; no enable changed.
 void drawCredit();
