@@ -10,6 +10,7 @@
 #include "bee/dance_line.h"
 #include "render/camera.h"
 #include "render/frame.h"
+#include "tests/render/leaves.h"
 #include "tests/support/scene.h"
 
 namespace {
@@ -37,13 +38,9 @@ class Bee : public ::testing::Test {
     return readFrame(size, size);
   }
 
-  // Centre of the pixels that differ between two frames, and how many do.
-  static void differenceCentre(const std::vector<Pixel>& a, const std::vector<Pixel>& b, double& x,
-                               double& y, int& count) {
-    const Difference d = compareFrames(a, b, size, 0, 0, size, size);
-    x = d.x;
-    y = d.y;
-    count = d.count;
+  // The pixels that differ between two frames.
+  static Difference differ(const std::vector<Pixel>& a, const std::vector<Pixel>& b) {
+    return compareFrames(a, b, size, 0, 0, size, size);
   }
 
   // Window pixel of a point of the scene's z = 0 plane at the reset pose.
@@ -81,29 +78,26 @@ TEST_F(Bee, StandsWhereTheDancePosePutsItForEachHour) {
     const float beeX = clockState.beeX, beeY = clockState.beeY;
     const float angle = clockState.hourAngle * 3.14159265f / 180.0f;
     const std::vector<Pixel> without = frameAt(h.hour, 1.5, 0.0f);
-    double x, y, expectedX, expectedY;
-    int count;
-    differenceCentre(withBee, without, x, y, count);
-    ASSERT_GT(count, 0) << "no bee pixels at all";
+    const Difference d = differ(withBee, without);
+    ASSERT_GT(d.count, 0) << "no bee pixels at all";
+    double expectedX, expectedY;
     project(beeX * std::cos(angle) - beeY * std::sin(angle),
             beeX * std::sin(angle) + beeY * std::cos(angle), expectedX, expectedY);
-    EXPECT_NEAR(x, expectedX, 3.0);
-    EXPECT_NEAR(y, expectedY, 3.0);
-    EXPECT_NEAR(x - size / 2, h.dirX * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
-    EXPECT_NEAR(y - size / 2, h.dirY * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
+    EXPECT_NEAR(d.x, expectedX, 3.0);
+    EXPECT_NEAR(d.y, expectedY, 3.0);
+    EXPECT_NEAR(d.x - size / 2, h.dirX * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
+    EXPECT_NEAR(d.y - size / 2, h.dirY * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
   }
 }
 
 TEST_F(Bee, FullSizeBeeCentresNearItsPoseAtThreeOClock) {
   const std::vector<Pixel> withBee = frameAt(3, 1.5, 1.0f);
   const std::vector<Pixel> without = frameAt(3, 1.5, 0.0f);
-  double x, y;
-  int count;
-  differenceCentre(withBee, without, x, y, count);
-  ASSERT_GT(count, 500) << saveFrame("bee-3-oclock", size, size);
+  const Difference d = differ(withBee, without);
+  ASSERT_GT(d.count, 500) << saveFrame("bee-3-oclock", size, size);
   // The bee stands 30 units right of the centre; its head end weighs a little more.
-  EXPECT_NEAR(x, size / 2 + 30 * pixelsPerUnit, 12.0) << saveFrame("bee-3-oclock", size, size);
-  EXPECT_NEAR(y, size / 2, 12.0);
+  EXPECT_NEAR(d.x, size / 2 + 30 * pixelsPerUnit, 12.0) << saveFrame("bee-3-oclock", size, size);
+  EXPECT_NEAR(d.y, size / 2, 12.0);
 }
 
 namespace {
@@ -160,32 +154,38 @@ TEST_F(Bee, AbdomenIsStripedWhenTexturedAndPlainYellowWhenNot) {
   }
 }
 
-TEST_F(Bee, LeavesTheStateItPromises) {
-  renderFrame();  // baseline state and matrices of a real frame
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  applyViewingTransform();
-  float before[16], after[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, before);
-  drawBee();
-  glGetFloatv(GL_MODELVIEW_MATRIX, after);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(after[i], before[i]) << "modelview element " << i;
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  float width = 0, colour[4] = {};
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_FLOAT_EQ(width, 2.2f);
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_NEAR(colour[0], 0.1f, 1e-6);
-  EXPECT_NEAR(colour[3], 1.0f, 1e-6);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-
-  drawDanceLine();
-  glGetFloatv(GL_MODELVIEW_MATRIX, after);
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-4) << "after the line, " << i;
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+// Each routine's header line, item by item, after an entry state contrary to it.
+TEST_F(Bee, EachRoutineLeavesTheStateItsHeaderStates) {
+  {
+    SCOPED_TRACE("drawSphere");
+    setContraryState();
+    drawSphere(12, 3.0f);
+    expectLeaves({{GL_LIGHTING, off}});
+  }
+  {
+    SCOPED_TRACE("drawBee");
+    setContraryState();
+    const std::vector<float> modelview = stateOf(GL_MODELVIEW_MATRIX);
+    drawBee();
+    expectLeaves({{GL_MODELVIEW_MATRIX, modelview},
+                  {GL_LIGHTING, on},
+                  {GL_BLEND, off},
+                  {GL_TEXTURE_2D, off},
+                  {GL_LINE_WIDTH, {2.2f}},
+                  {GL_CURRENT_COLOR, {0.1f, 0.1f, 0.1f, 1}}});
+  }
+  {
+    SCOPED_TRACE("drawDanceLine");
+    setContraryState();        // its line width stands for the bee's
+    setDanceState(1.5, 3, 0);  // three quarters along a run, turned a quarter
+    const std::vector<float> modelview = stateOf(GL_MODELVIEW_MATRIX);
+    drawDanceLine();
+    expectLeaves({{GL_MODELVIEW_MATRIX, modelview},
+                  {GL_LIGHTING, on},
+                  {GL_BLEND, off},
+                  {GL_CURRENT_COLOR, {0.75f, 0.75f, 0.75f, 1}},
+                  {GL_LINE_WIDTH, {3.5f}}});
+  }
 }
 
 TEST_F(Bee, WithoutAQuadricTheBeeDrawsNoSpheresAndNothingFails) {
@@ -194,11 +194,9 @@ TEST_F(Bee, WithoutAQuadricTheBeeDrawsNoSpheresAndNothingFails) {
   const std::vector<Pixel> withBee = frameAt(12, loopElapsed, 1.0f);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   const std::vector<Pixel> without = frameAt(12, loopElapsed, 0.0f);
-  double x, y;
-  int count;
-  differenceCentre(withBee, without, x, y, count);
-  EXPECT_GT(count, 0) << "legs and antennae are still drawn";
-  EXPECT_LT(count, 400) << "but no spheres or wings";
+  const Difference d = differ(withBee, without);
+  EXPECT_GT(d.count, 0) << "legs and antennae are still drawn";
+  EXPECT_LT(d.count, 400) << "but no spheres or wings";
 }
 
 namespace {
@@ -240,10 +238,6 @@ TEST_F(Bee, DanceLineGrowsBehindTheRunAndFadesInTheLoop) {
   EXPECT_GT(brightnessAt(20), 200)
       << "line reaches towards the bee's height " << saveFrame("line-run", size, size);
   EXPECT_LT(brightnessAt(40), 30) << "but not beyond it " << saveFrame("line-run", size, size);
-  float colour[4] = {};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_FLOAT_EQ(colour[0], 0.75f) << "the line leaves its far-end colour current";
-  EXPECT_FLOAT_EQ(colour[3], 1.0f);
 
   drawLineAlone(2.1);  // early in the left loop: the whole axis, far end nearly opaque
   const int early = brightnessAt(55);

@@ -5,6 +5,8 @@
 
 #include "app/state.h"
 #include "render/camera.h"
+#include "render/lights.h"
+#include "tests/render/leaves.h"
 #include "tests/support/scene.h"
 #include "tools/bitmaps.h"
 
@@ -29,39 +31,38 @@ class Frame : public ::testing::Test {
         last = i;
       }
   }
-  static void litSpanInRow(int y, int width, int& first, int& last) {
-    litSpan(true, y, width, first, last);
-  }
-  static void litSpanInColumn(int x, int height, int& first, int& last) {
-    litSpan(false, x, height, first, last);
-  }
+  static constexpr bool row = true, column = false;
 };
 
 }  // namespace
 
-TEST_F(Frame, LeavesTheBaselineStateAndAnEmptyErrorQueue) {
-  renderFrame();
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  GLint value = 0;
-  glGetIntegerv(GL_CULL_FACE_MODE, &value);
-  EXPECT_EQ(value, GL_BACK);
-  glGetIntegerv(GL_FRONT_FACE, &value);
-  EXPECT_EQ(value, GL_CCW);
-  glGetIntegerv(GL_BLEND_SRC, &value);
-  EXPECT_EQ(value, GL_SRC_ALPHA);
-  glGetIntegerv(GL_BLEND_DST, &value);
-  EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-  GLint modes[2] = {};
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_FILL);
-  glGetIntegerv(GL_MATRIX_MODE, &value);
-  EXPECT_EQ(value, GL_MODELVIEW);
+// Each routine's header line, item by item, after an entry state contrary to it.
+TEST_F(Frame, EachRoutineLeavesTheStateItsHeaderStates) {
+  {
+    SCOPED_TRACE("setupLights");
+    setContraryState();
+    setupLights();
+    expectLeaves({{GL_LIGHTING, on},
+                  {GL_COLOR_MATERIAL, on},
+                  {GL_NORMALIZE, on},
+                  {GL_LIGHT0, on},
+                  {GL_LIGHT1, on}});
+  }
+  {
+    SCOPED_TRACE("renderFrame");
+    setContraryState();
+    glEnable(GL_DEPTH_TEST);  // the one-time set-up keeps it on for the run
+    renderFrame();
+    expectLeaves({{GL_POLYGON_MODE, {GL_FILL, GL_FILL}},
+                  {GL_CULL_FACE, on},
+                  {GL_CULL_FACE_MODE, {GL_BACK}},
+                  {GL_FRONT_FACE, {GL_CCW}},
+                  {GL_LIGHTING, on},
+                  {GL_DEPTH_TEST, on},
+                  {GL_BLEND, off},
+                  {GL_STENCIL_TEST, off},
+                  {GL_TEXTURE_2D, off}});
+  }
 }
 
 TEST_F(Frame, NonSquareClientAreaIsDrawnUndistorted) {
@@ -74,8 +75,8 @@ TEST_F(Frame, NonSquareClientAreaIsDrawnUndistorted) {
   EXPECT_EQ(viewport[3], 300);
   // The 400-unit face spans 400/418 of the view's height, and as many pixels across.
   int left, right, bottom, top;
-  litSpanInRow(150, 400, left, right);
-  litSpanInColumn(200, 300, bottom, top);
+  litSpan(row, 150, 400, left, right);
+  litSpan(column, 200, 300, bottom, top);
   const int faceWidth = right - left + 1, faceHeight = top - bottom + 1;
   EXPECT_NEAR(faceHeight, 287, 4) << saveFrame("frame-400x300", 400, 300);
   EXPECT_NEAR(faceWidth, faceHeight, 3)
@@ -95,7 +96,7 @@ TEST_F(Frame, FaceNearlyFillsTheHeightAtTheResetPose) {
   clockSettings.showNumerals = false;
   renderFrame();
   int bottom, top;
-  litSpanInColumn(200, 400, bottom, top);
+  litSpan(column, 200, 400, bottom, top);
   EXPECT_NEAR(top - bottom + 1, 382, 4) << saveFrame("frame-reset-pose", 400, 400);
 }
 
@@ -106,11 +107,11 @@ TEST_F(Frame, DraggingDownBringsTheTopEdgeTowardsTheViewer) {
   ASSERT_FLOAT_EQ(clockState.spinX, 20.0f);
   renderFrame();
   int bottom, top;
-  litSpanInColumn(200, 400, bottom, top);
+  litSpan(column, 200, 400, bottom, top);
   ASSERT_GT(top - bottom, 100) << saveFrame("frame-dragged", 400, 400);
   int topLeft, topRight, bottomLeft, bottomRight;
-  litSpanInRow(top - 3, 400, topLeft, topRight);
-  litSpanInRow(bottom + 3, 400, bottomLeft, bottomRight);
+  litSpan(row, top - 3, 400, topLeft, topRight);
+  litSpan(row, bottom + 3, 400, bottomLeft, bottomRight);
   EXPECT_GT(topRight - topLeft, bottomRight - bottomLeft + 20)
       << "the nearer top edge must look wider: " << saveFrame("frame-dragged", 400, 400);
 }
@@ -131,9 +132,11 @@ TEST_F(Frame, LightsStayWithTheViewerWhenTheSceneTurns) {
   EXPECT_FLOAT_EQ(position[1], 200.0f);
 }
 
-TEST_F(Frame, SpecularColourFollowsTheOption) {
-  float specular[4] = {};
+TEST_F(Frame, SpecularColourFollowsTheOptionOverTheDefaultLevels) {
+  float specular[4] = {}, diffuse[4] = {};
   renderFrame();
+  glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  EXPECT_FLOAT_EQ(diffuse[0], 1.0f);
   glGetLightfv(GL_LIGHT0, GL_SPECULAR, specular);
   EXPECT_EQ(specular[0], 0.0f);
   clockState.specularOn = true;

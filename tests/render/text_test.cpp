@@ -8,9 +8,11 @@
 #include "app/state.h"
 #include "render/camera.h"
 #include "render/frame.h"
+#include "tests/render/leaves.h"
 #include "tests/support/scene.h"
 #include "text/face.h"
 #include "text/fonts.h"
+#include "text/overlays.h"
 
 namespace {
 
@@ -121,43 +123,63 @@ TEST_F(Text, CreditLineStandsBottomRightAndVanishesInANarrowWindow) {
   EXPECT_EQ(valid, GL_TRUE);
 }
 
-TEST_F(Text, ScaledTextLeavesTheStateItPromises) {
-  renderFrame();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glTranslatef(0, 0, -300);
-  glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
-  glListBase(7);
-  float before[16], after[16], colour[4];
-  glGetFloatv(GL_MODELVIEW_MATRIX, before);
-
-  ScaledText("", 30, 30);  // empty: touches nothing
-  GLint base = 0;
-  glGetIntegerv(GL_LIST_BASE, &base);
-  EXPECT_EQ(base, 7);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-
-  glDisable(GL_LIGHTING);
-  glFrontFace(GL_CW);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  ScaledText("12:34", 30, 30);
-  glGetFloatv(GL_MODELVIEW_MATRIX, after);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(after[i], before[i]) << "modelview element " << i;
-  GLint value = 0;
-  glGetIntegerv(GL_LIST_BASE, &value);
-  EXPECT_EQ(static_cast<GLuint>(value), clockState.outlineFontBase);
-  GLint modes[2] = {};
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_FILL);
-  glGetIntegerv(GL_FRONT_FACE, &value);
-  EXPECT_EQ(value, GL_CCW);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_FLOAT_EQ(colour[0], 0.25f);
-  EXPECT_FLOAT_EQ(colour[3], 1.0f) << "alpha divided by three and multiplied back";
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+// Each routine's header line, item by item, after an entry state contrary to it.
+TEST_F(Text, EachRoutineLeavesTheStateItsHeaderStates) {
+  const std::vector<Stated> scaledTextLeaves = scaledTextState(clockState.outlineFontBase);
+  {
+    SCOPED_TRACE("ScaledText of an empty string");
+    setContraryState();
+    const std::vector<Stated> found =
+        asFound({GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR, GL_POLYGON_MODE, GL_FRONT_FACE, GL_LIGHTING,
+                 GL_DEPTH_TEST, GL_BLEND, GL_LIST_BASE});
+    ScaledText("", 30, 30);
+    expectLeaves(found);
+  }
+  {
+    SCOPED_TRACE("ScaledText");
+    setContraryState();
+    const std::vector<Stated> found = asFound({GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR});
+    ScaledText("12:34", 30, 30);
+    expectLeaves(found);
+    expectLeaves(scaledTextLeaves);
+  }
+  for (bool numerals : {false, true}) {
+    SCOPED_TRACE(numerals ? "drawFace with numerals" : "drawFace");
+    clockSettings.showNumerals = numerals;
+    setContraryState();
+    const std::vector<Stated> found = asFound({GL_MODELVIEW_MATRIX});
+    drawFace();
+    expectLeaves(found);
+    const std::vector<float> grey = {0.5f, 0.5f, 0.5f, 1}, face = {1, 0.8f, 0, 1};
+    expectLeaves(
+        {{GL_LIGHTING, on}, {GL_TEXTURE_2D, off}, {GL_CURRENT_COLOR, numerals ? grey : face}});
+    if (numerals) expectLeaves(scaledTextLeaves);
+  }
+  {
+    SCOPED_TRACE("drawDigitalTime");
+    setContraryState();
+    drawDigitalTime();
+    std::vector<float> moved = identity;
+    moved[13] = 50;
+    moved[14] = -400;
+    expectLeaves({{GL_MATRIX_MODE, {GL_MODELVIEW}},
+                  {GL_MODELVIEW_MATRIX, moved},
+                  {GL_CURRENT_COLOR, {1, 1, 1, 1}}});
+    expectLeaves(scaledTextLeaves);
+  }
+  for (bool enabled : {false, true}) {
+    SCOPED_TRACE(enabled ? "drawCredit, every capability on" : "drawCredit, every capability off");
+    setContraryState();
+    for (GLenum c : capabilities) enabled ? glEnable(c) : glDisable(c);
+    const std::vector<Stated> enables = asFound(capabilities);
+    drawCredit();
+    expectLeaves(enables);
+    expectLeaves({{GL_MATRIX_MODE, {GL_MODELVIEW}},
+                  {GL_MODELVIEW_MATRIX, identity},
+                  {GL_PROJECTION_MATRIX, identity},
+                  {GL_LIST_BASE, {static_cast<float>(clockState.bitmapFontBase)}},
+                  {GL_CURRENT_COLOR, {0.7f, 0.7f, 0.7f, 1}}});  // the default credit colour
+  }
 }
 
 TEST_F(Text, ZeroSizeWindowDrawsTextWithoutFault) {

@@ -1,0 +1,79 @@
+// Checks of the GL state a drawing routine leaves, item by item as the "Leaves:" line of its
+// header states it, read back with glGetFloatv (capabilities and enums read exactly as floats).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/offscreen_gl.h"
+
+// One stated item: a glGet name and its value. Matrices moved there and back again need the
+// tolerance; it is still far finer than any stated difference.
+struct Stated {
+  GLenum name;
+  std::vector<float> value;
+};
+const float tolerance = 1e-4f;
+
+const std::vector<float> on = {1}, off = {0};
+// Every capability that some routine switches.
+const std::vector<GLenum> capabilities = {GL_LIGHTING,   GL_DEPTH_TEST,    GL_CULL_FACE, GL_BLEND,
+                                          GL_TEXTURE_2D, GL_STENCIL_TEST,  GL_NORMALIZE, GL_LIGHT0,
+                                          GL_LIGHT1,     GL_COLOR_MATERIAL};
+const std::vector<float> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+inline std::vector<float> stateOf(GLenum name) {
+  float value[16] = {};
+  glGetFloatv(name, value);
+  const bool matrix = name == GL_MODELVIEW_MATRIX || name == GL_PROJECTION_MATRIX;
+  const int count = matrix ? 16 : name == GL_CURRENT_COLOR ? 4 : name == GL_POLYGON_MODE ? 2 : 1;
+  return std::vector<float>(value, value + count);
+}
+
+// Items as they stand now, for a routine stated to leave them as found.
+inline std::vector<Stated> asFound(const std::vector<GLenum>& names) {
+  std::vector<Stated> found;
+  for (GLenum name : names) found.push_back({name, stateOf(name)});
+  return found;
+}
+
+// Every stated item holds, and the routine raised no GL error.
+inline void expectLeaves(const std::vector<Stated>& items) {
+  for (const Stated& item : items) {
+    const std::vector<float> value = stateOf(item.name);
+    for (std::size_t i = 0; i < item.value.size(); ++i)
+      EXPECT_NEAR(value[i], item.value[i], tolerance)
+          << "GL state 0x" << std::hex << item.name << std::dec << ", component " << i;
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Sets every state some routine states it leaves to something else, so that a check sees what
+// the routine itself set. The matrix mode stays the modelview, as every routine expects.
+inline void setContraryState() {
+  for (GLenum c : capabilities) glDisable(c);
+  for (GLenum c : {GL_BLEND, GL_STENCIL_TEST, GL_TEXTURE_2D}) glEnable(c);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glCullFace(GL_FRONT);
+  glFrontFace(GL_CW);
+  glListBase(7);
+  glLineWidth(3.5f);
+  glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
+  glMatrixMode(GL_PROJECTION);
+  glTranslatef(1, 2, 3);
+  glMatrixMode(GL_MODELVIEW);
+  glTranslatef(4, 5, 6);
+  glRotatef(30, 1, 1, 0);
+}
+
+// The items of ScaledText's line besides its matrix and colour; drawFace and drawDigitalTime
+// leave them too.
+inline std::vector<Stated> scaledTextState(GLuint outlineFontBase) {
+  return {{GL_POLYGON_MODE, {GL_FILL, GL_FILL}},
+          {GL_FRONT_FACE, {GL_CCW}},
+          {GL_LIGHTING, on},
+          {GL_DEPTH_TEST, on},
+          {GL_BLEND, off},
+          {GL_LIST_BASE, {static_cast<float>(outlineFontBase)}}};
+}
