@@ -75,14 +75,10 @@ TEST_F(Bee, StandsWhereTheDancePosePutsItForEachHour) {
     SCOPED_TRACE("at " + std::to_string(h.hour) + ":00");
     // 1.5 s in: three quarters along the first run, 30 units out from the centre.
     const std::vector<Pixel> withBee = frameAt(h.hour, 1.5, 0.05f);
-    const float beeX = clockState.beeX, beeY = clockState.beeY;
-    const float angle = clockState.hourAngle * 3.14159265f / 180.0f;
-    const std::vector<Pixel> without = frameAt(h.hour, 1.5, 0.0f);
-    const Difference d = differ(withBee, without);
-    ASSERT_GT(d.count, 0) << "no bee pixels at all";
     double expectedX, expectedY;
-    project(beeX * std::cos(angle) - beeY * std::sin(angle),
-            beeX * std::sin(angle) + beeY * std::cos(angle), expectedX, expectedY);
+    projectFromBee(0, 0, expectedX, expectedY);
+    const Difference d = differ(withBee, frameAt(h.hour, 1.5, 0.0f));
+    ASSERT_GT(d.count, 0) << "no bee pixels at all";
     EXPECT_NEAR(d.x, expectedX, 3.0);
     EXPECT_NEAR(d.y, expectedY, 3.0);
     EXPECT_NEAR(d.x - size / 2, h.dirX * 30 * pixelsPerUnit, 4.0) << "run points the wrong way";
@@ -156,36 +152,24 @@ TEST_F(Bee, AbdomenIsStripedWhenTexturedAndPlainYellowWhenNot) {
 
 // Each routine's header line, item by item, after an entry state contrary to it.
 TEST_F(Bee, EachRoutineLeavesTheStateItsHeaderStates) {
-  {
-    SCOPED_TRACE("drawSphere");
-    setContraryState();
-    drawSphere(12, 3.0f);
-    expectLeaves({{GL_LIGHTING, off}});
-  }
-  {
-    SCOPED_TRACE("drawBee");
-    setContraryState();
-    const std::vector<float> modelview = stateOf(GL_MODELVIEW_MATRIX);
-    drawBee();
-    expectLeaves({{GL_MODELVIEW_MATRIX, modelview},
-                  {GL_LIGHTING, on},
-                  {GL_BLEND, off},
-                  {GL_TEXTURE_2D, off},
-                  {GL_LINE_WIDTH, {2.2f}},
-                  {GL_CURRENT_COLOR, {0.1f, 0.1f, 0.1f, 1}}});
-  }
-  {
-    SCOPED_TRACE("drawDanceLine");
-    setContraryState();        // its line width stands for the bee's
-    setDanceState(1.5, 3, 0);  // three quarters along a run, turned a quarter
-    const std::vector<float> modelview = stateOf(GL_MODELVIEW_MATRIX);
-    drawDanceLine();
-    expectLeaves({{GL_MODELVIEW_MATRIX, modelview},
-                  {GL_LIGHTING, on},
-                  {GL_BLEND, off},
-                  {GL_CURRENT_COLOR, {0.75f, 0.75f, 0.75f, 1}},
-                  {GL_LINE_WIDTH, {3.5f}}});
-  }
+  setContraryState();
+  drawSphere(12, 3.0f);
+  expectLeaves("drawSphere", {off(GL_LIGHTING)});
+
+  setContraryState();
+  std::vector<float> modelview = stateOf(GL_MODELVIEW_MATRIX);
+  drawBee();
+  expectLeaves("drawBee", {is(GL_MODELVIEW_MATRIX, modelview), on(GL_LIGHTING), off(GL_BLEND),
+                           off(GL_TEXTURE_2D), is(GL_LINE_WIDTH, {2.2f}),
+                           is(GL_CURRENT_COLOR, {0.1f, 0.1f, 0.1f, 1})});
+
+  setContraryState();        // its line width stands for the bee's
+  setDanceState(1.5, 3, 0);  // three quarters along a run, turned a quarter
+  modelview = stateOf(GL_MODELVIEW_MATRIX);
+  drawDanceLine();
+  expectLeaves("drawDanceLine",
+               {is(GL_MODELVIEW_MATRIX, modelview), on(GL_LIGHTING), off(GL_BLEND),
+                is(GL_CURRENT_COLOR, {0.75f, 0.75f, 0.75f, 1}), is(GL_LINE_WIDTH, {3.5f})});
 }
 
 TEST_F(Bee, WithoutAQuadricTheBeeDrawsNoSpheresAndNothingFails) {

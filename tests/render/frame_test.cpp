@@ -38,31 +38,18 @@ class Frame : public ::testing::Test {
 
 // Each routine's header line, item by item, after an entry state contrary to it.
 TEST_F(Frame, EachRoutineLeavesTheStateItsHeaderStates) {
-  {
-    SCOPED_TRACE("setupLights");
-    setContraryState();
-    setupLights();
-    expectLeaves({{GL_LIGHTING, on},
-                  {GL_COLOR_MATERIAL, on},
-                  {GL_NORMALIZE, on},
-                  {GL_LIGHT0, on},
-                  {GL_LIGHT1, on}});
-  }
-  {
-    SCOPED_TRACE("renderFrame");
-    setContraryState();
-    glEnable(GL_DEPTH_TEST);  // the one-time set-up keeps it on for the run
-    renderFrame();
-    expectLeaves({{GL_POLYGON_MODE, {GL_FILL, GL_FILL}},
-                  {GL_CULL_FACE, on},
-                  {GL_CULL_FACE_MODE, {GL_BACK}},
-                  {GL_FRONT_FACE, {GL_CCW}},
-                  {GL_LIGHTING, on},
-                  {GL_DEPTH_TEST, on},
-                  {GL_BLEND, off},
-                  {GL_STENCIL_TEST, off},
-                  {GL_TEXTURE_2D, off}});
-  }
+  setContraryState();
+  setupLights();
+  expectLeaves("setupLights", {on(GL_LIGHTING), on(GL_COLOR_MATERIAL), on(GL_NORMALIZE),
+                               on(GL_LIGHT0), on(GL_LIGHT1)});
+
+  setContraryState();
+  glEnable(GL_DEPTH_TEST);  // the one-time set-up keeps it on for the run
+  renderFrame();
+  expectLeaves("renderFrame",
+               {is(GL_POLYGON_MODE, {GL_FILL, GL_FILL}), on(GL_CULL_FACE),
+                is(GL_CULL_FACE_MODE, {GL_BACK}), is(GL_FRONT_FACE, {GL_CCW}), on(GL_LIGHTING),
+                on(GL_DEPTH_TEST), off(GL_BLEND), off(GL_STENCIL_TEST), off(GL_TEXTURE_2D)});
 }
 
 TEST_F(Frame, NonSquareClientAreaIsDrawnUndistorted) {
@@ -116,36 +103,25 @@ TEST_F(Frame, DraggingDownBringsTheTopEdgeTowardsTheViewer) {
       << "the nearer top edge must look wider: " << saveFrame("frame-dragged", 400, 400);
 }
 
-TEST_F(Frame, LightsStayWithTheViewerWhenTheSceneTurns) {
+TEST_F(Frame, LightsStayWithTheViewerAndTheirColoursFollowTheSettings) {
+  const auto light = [](GLenum light, GLenum name) {
+    std::vector<float> value(4);
+    glGetLightfv(light, name, value.data());
+    return value;
+  };
   clockState.spinX = 40.0f;
   clockState.spinY = -70.0f;
   dollyCamera(150.0f);
   renderFrame();
-  float position[4] = {};
-  glGetLightfv(GL_LIGHT0, GL_POSITION, position);  // eye coordinates
-  EXPECT_FLOAT_EQ(position[0], 200.0f);
-  EXPECT_FLOAT_EQ(position[1], 200.0f);
-  EXPECT_FLOAT_EQ(position[2], 0.0f);
-  EXPECT_FLOAT_EQ(position[3], 1.0f);
-  glGetLightfv(GL_LIGHT1, GL_POSITION, position);
-  EXPECT_FLOAT_EQ(position[0], 200.0f);
-  EXPECT_FLOAT_EQ(position[1], 200.0f);
-}
-
-TEST_F(Frame, SpecularColourFollowsTheOptionOverTheDefaultLevels) {
-  float specular[4] = {}, diffuse[4] = {};
-  renderFrame();
-  glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-  EXPECT_FLOAT_EQ(diffuse[0], 1.0f);
-  glGetLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-  EXPECT_EQ(specular[0], 0.0f);
+  const std::vector<float> upRight = {200, 200, 0, 1}, white = {1, 1, 1, 1};  // eye coordinates
+  EXPECT_EQ(light(GL_LIGHT0, GL_POSITION), upRight);
+  EXPECT_EQ(light(GL_LIGHT1, GL_POSITION), upRight);
+  EXPECT_EQ(light(GL_LIGHT0, GL_DIFFUSE), white);
+  EXPECT_EQ(light(GL_LIGHT1, GL_AMBIENT), (std::vector<float>{0.25f, 0.25f, 0.25f, 1}));
+  EXPECT_EQ(light(GL_LIGHT0, GL_SPECULAR), (std::vector<float>{0, 0, 0, 0}));
   clockState.specularOn = true;
   renderFrame();
-  glGetLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-  EXPECT_EQ(specular[0], 1.0f);
-  float ambient[4] = {};
-  glGetLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
-  EXPECT_FLOAT_EQ(ambient[0], 0.25f);
+  EXPECT_EQ(light(GL_LIGHT0, GL_SPECULAR), white);
 }
 
 namespace {
@@ -157,26 +133,18 @@ void drawTextureFlat(GLuint texture, int pixels, float repeats) {
   glOrtho(0, pixels, 0, pixels, -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_BLEND);
+  for (GLenum c : {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE, GL_BLEND}) glDisable(c);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, texture);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glColor3f(1, 1, 1);
+  const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   glBegin(GL_QUADS);
-  glTexCoord2f(0, 0);
-  glVertex2f(0, 0);
-  glTexCoord2f(repeats, 0);
-  glVertex2f(static_cast<float>(pixels), 0);
-  glTexCoord2f(repeats, repeats);
-  glVertex2f(static_cast<float>(pixels), static_cast<float>(pixels));
-  glTexCoord2f(0, repeats);
-  glVertex2f(0, static_cast<float>(pixels));
+  for (const auto& c : corners) {
+    glTexCoord2f(c[0] * repeats, c[1] * repeats);
+    glVertex2f(c[0] * static_cast<float>(pixels), c[1] * static_cast<float>(pixels));
+  }
   glEnd();
-  glDisable(GL_TEXTURE_2D);
-  glEnable(GL_DEPTH_TEST);
 }
 }  // namespace
 

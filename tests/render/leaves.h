@@ -8,20 +8,20 @@
 
 #include "tests/support/offscreen_gl.h"
 
-// One stated item: a glGet name and its value. Matrices moved there and back again need the
-// tolerance; it is still far finer than any stated difference.
+// One stated item: a glGet name and its value.
 struct Stated {
   GLenum name;
   std::vector<float> value;
 };
-const float tolerance = 1e-4f;
+const auto is = [](GLenum name, std::vector<float> value) { return Stated{name, value}; };
+const auto on = [](GLenum capability) { return Stated{capability, {1}}; };
+const auto off = [](GLenum capability) { return Stated{capability, {0}}; };
 
-const std::vector<float> on = {1}, off = {0};
+const std::vector<float> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 // Every capability that some routine switches.
 const std::vector<GLenum> capabilities = {GL_LIGHTING,   GL_DEPTH_TEST,    GL_CULL_FACE, GL_BLEND,
                                           GL_TEXTURE_2D, GL_STENCIL_TEST,  GL_NORMALIZE, GL_LIGHT0,
                                           GL_LIGHT1,     GL_COLOR_MATERIAL};
-const std::vector<float> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 inline std::vector<float> stateOf(GLenum name) {
   float value[16] = {};
@@ -38,15 +38,18 @@ inline std::vector<Stated> asFound(const std::vector<GLenum>& names) {
   return found;
 }
 
-// Every stated item holds, and the routine raised no GL error.
-inline void expectLeaves(const std::vector<Stated>& items) {
+// Every item of both lists holds, and `routine` raised no GL error. Matrices moved there and back
+// again need the tolerance; it is still far finer than any stated difference.
+inline void expectLeaves(const char* routine, std::vector<Stated> items,
+                         const std::vector<Stated>& more = {}) {
+  items.insert(items.end(), more.begin(), more.end());
   for (const Stated& item : items) {
     const std::vector<float> value = stateOf(item.name);
     for (std::size_t i = 0; i < item.value.size(); ++i)
-      EXPECT_NEAR(value[i], item.value[i], tolerance)
-          << "GL state 0x" << std::hex << item.name << std::dec << ", component " << i;
+      EXPECT_NEAR(value[i], item.value[i], 1e-4f)
+          << routine << ": GL state 0x" << std::hex << item.name << std::dec << "[" << i << "]";
   }
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << routine;
 }
 
 // Sets every state some routine states it leaves to something else, so that a check sees what
@@ -65,15 +68,4 @@ inline void setContraryState() {
   glMatrixMode(GL_MODELVIEW);
   glTranslatef(4, 5, 6);
   glRotatef(30, 1, 1, 0);
-}
-
-// The items of ScaledText's line besides its matrix and colour; drawFace and drawDigitalTime
-// leave them too.
-inline std::vector<Stated> scaledTextState(GLuint outlineFontBase) {
-  return {{GL_POLYGON_MODE, {GL_FILL, GL_FILL}},
-          {GL_FRONT_FACE, {GL_CCW}},
-          {GL_LIGHTING, on},
-          {GL_DEPTH_TEST, on},
-          {GL_BLEND, off},
-          {GL_LIST_BASE, {static_cast<float>(outlineFontBase)}}};
 }

@@ -35,9 +35,9 @@ class Text : public ::testing::Test {
     clockSettings.beeScale = 0.0f;
     clockSettings.danceTimeScale = 1e9f;
   }
-  std::vector<Pixel> frame(int width = size, int height = size) {
+  std::vector<Pixel> frame() {
     renderFrame();
-    return readFrame(width, height);
+    return readFrame(size, size);
   }
 };
 
@@ -125,60 +125,55 @@ TEST_F(Text, CreditLineStandsBottomRightAndVanishesInANarrowWindow) {
 
 // Each routine's header line, item by item, after an entry state contrary to it.
 TEST_F(Text, EachRoutineLeavesTheStateItsHeaderStates) {
-  const std::vector<Stated> scaledTextLeaves = scaledTextState(clockState.outlineFontBase);
-  {
-    SCOPED_TRACE("ScaledText of an empty string");
-    setContraryState();
-    const std::vector<Stated> found =
-        asFound({GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR, GL_POLYGON_MODE, GL_FRONT_FACE, GL_LIGHTING,
-                 GL_DEPTH_TEST, GL_BLEND, GL_LIST_BASE});
-    ScaledText("", 30, 30);
-    expectLeaves(found);
-  }
-  {
-    SCOPED_TRACE("ScaledText");
-    setContraryState();
-    const std::vector<Stated> found = asFound({GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR});
-    ScaledText("12:34", 30, 30);
-    expectLeaves(found);
-    expectLeaves(scaledTextLeaves);
-  }
+  const std::vector<float> grey = {0.5f, 0.5f, 0.5f, 1}, faceColour = {1, 0.8f, 0, 1};
+  // ScaledText's items besides its matrix and colour, which drawFace and drawDigitalTime share.
+  const float outlineBase = static_cast<float>(clockState.outlineFontBase);
+  const std::vector<Stated> scaledText(
+      {is(GL_POLYGON_MODE, {GL_FILL, GL_FILL}), is(GL_FRONT_FACE, {GL_CCW}), on(GL_LIGHTING),
+       on(GL_DEPTH_TEST), off(GL_BLEND), is(GL_LIST_BASE, {outlineBase})});
+  setContraryState();
+  std::vector<Stated> found =
+      asFound({GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR, GL_POLYGON_MODE, GL_FRONT_FACE, GL_LIGHTING,
+               GL_DEPTH_TEST, GL_BLEND, GL_LIST_BASE});
+  ScaledText("", 30, 30);
+  expectLeaves("ScaledText of an empty string", found);
+
+  setContraryState();
+  found = asFound({GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR});
+  ScaledText("12:34", 30, 30);
+  expectLeaves("ScaledText", found, scaledText);
+
   for (bool numerals : {false, true}) {
-    SCOPED_TRACE(numerals ? "drawFace with numerals" : "drawFace");
     clockSettings.showNumerals = numerals;
     setContraryState();
-    const std::vector<Stated> found = asFound({GL_MODELVIEW_MATRIX});
+    found = asFound({GL_MODELVIEW_MATRIX});
     drawFace();
-    expectLeaves(found);
-    const std::vector<float> grey = {0.5f, 0.5f, 0.5f, 1}, face = {1, 0.8f, 0, 1};
-    expectLeaves(
-        {{GL_LIGHTING, on}, {GL_TEXTURE_2D, off}, {GL_CURRENT_COLOR, numerals ? grey : face}});
-    if (numerals) expectLeaves(scaledTextLeaves);
+    found.insert(found.end(), {on(GL_LIGHTING), off(GL_TEXTURE_2D),
+                               is(GL_CURRENT_COLOR, numerals ? grey : faceColour)});
+    expectLeaves(numerals ? "drawFace with numerals" : "drawFace", found,
+                 numerals ? scaledText : std::vector<Stated>());
   }
-  {
-    SCOPED_TRACE("drawDigitalTime");
-    setContraryState();
-    drawDigitalTime();
-    std::vector<float> moved = identity;
-    moved[13] = 50;
-    moved[14] = -400;
-    expectLeaves({{GL_MATRIX_MODE, {GL_MODELVIEW}},
-                  {GL_MODELVIEW_MATRIX, moved},
-                  {GL_CURRENT_COLOR, {1, 1, 1, 1}}});
-    expectLeaves(scaledTextLeaves);
-  }
-  for (bool enabled : {false, true}) {
-    SCOPED_TRACE(enabled ? "drawCredit, every capability on" : "drawCredit, every capability off");
+
+  setContraryState();
+  drawDigitalTime();
+  std::vector<float> moved = identity;
+  moved[13] = 50;
+  moved[14] = -400;
+  expectLeaves("drawDigitalTime",
+               {is(GL_MATRIX_MODE, {GL_MODELVIEW}), is(GL_MODELVIEW_MATRIX, moved),
+                is(GL_CURRENT_COLOR, {1, 1, 1, 1})},
+               scaledText);
+
+  for (bool enabled : {false, true}) {  // no capability changes, whichever way it stands
     setContraryState();
     for (GLenum c : capabilities) enabled ? glEnable(c) : glDisable(c);
-    const std::vector<Stated> enables = asFound(capabilities);
+    found = asFound(capabilities);
     drawCredit();
-    expectLeaves(enables);
-    expectLeaves({{GL_MATRIX_MODE, {GL_MODELVIEW}},
-                  {GL_MODELVIEW_MATRIX, identity},
-                  {GL_PROJECTION_MATRIX, identity},
-                  {GL_LIST_BASE, {static_cast<float>(clockState.bitmapFontBase)}},
-                  {GL_CURRENT_COLOR, {0.7f, 0.7f, 0.7f, 1}}});  // the default credit colour
+    expectLeaves("drawCredit", found,
+                 {is(GL_MATRIX_MODE, {GL_MODELVIEW}), is(GL_MODELVIEW_MATRIX, identity),
+                  is(GL_PROJECTION_MATRIX, identity),
+                  is(GL_LIST_BASE, {static_cast<float>(clockState.bitmapFontBase)}),
+                  is(GL_CURRENT_COLOR, {0.7f, 0.7f, 0.7f, 1})});  // the default
   }
 }
 

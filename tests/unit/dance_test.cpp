@@ -77,25 +77,20 @@ TEST(DanceClock, FirstFrameStandsAtTheInnerEndFacingSlightlyLeft) {
   EXPECT_FLOAT_EQ(clockState.beeHeading, -25.0f);
 }
 
-TEST(DanceClock, ExactLegBoundariesFallInTheLaterLegWithProgressZero) {
+TEST(DanceClock, ExactLegBoundariesFallInTheLaterLegAndPositionsJoinThere) {
   const struct {
     double t;
     int phase;
   } boundaries[] = {{2.0, 1}, {3.0, 2}, {5.0, 3}, {6.0, 0}};
   for (const auto& b : boundaries) {
-    setDanceState(b.t, 0, 0);
-    EXPECT_EQ(clockState.dancePhase, b.phase) << "at cycle time " << b.t;
-    EXPECT_EQ(clockState.phaseProgress, 0.0f) << "at cycle time " << b.t;
-  }
-}
-
-TEST(DanceClock, PositionsJoinAtEveryLegBoundary) {
-  for (double boundary : {2.0, 3.0, 5.0, 6.0}) {
-    setDanceState(boundary - 1e-6, 0, 0);
+    SCOPED_TRACE("at cycle time " + std::to_string(b.t));
+    setDanceState(b.t - 1e-6, 0, 0);
     const float x = clockState.beeX, y = clockState.beeY;
-    setDanceState(boundary, 0, 0);
-    EXPECT_NEAR(clockState.beeX, x, 0.01) << "x jumps at " << boundary;
-    EXPECT_NEAR(clockState.beeY, y, 0.01) << "y jumps at " << boundary;
+    setDanceState(b.t, 0, 0);
+    EXPECT_EQ(clockState.dancePhase, b.phase);
+    EXPECT_EQ(clockState.phaseProgress, 0.0f);
+    EXPECT_NEAR(clockState.beeX, x, 0.01) << "x jumps";
+    EXPECT_NEAR(clockState.beeY, y, 0.01) << "y jumps";
   }
 }
 
