@@ -1,10 +1,10 @@
-// Dialog-style keys and the modal message box, with a stand-in box in place of SDL's.
+// Dialog-style keys and the modal message box, with stand-in boxes in place of our X11 one.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <thread>
 
+#include "platform/linux/message_box.h"
 #include "tests/unit/platform_support.h"
 
 namespace {
@@ -80,7 +80,7 @@ TEST_F(PlatformDialog, EverythingElseIsLeftToTheNormalDispatch) {
 }
 
 // What the stand-in box saw, and how it behaves.
-std::atomic<int> boxesShown{0};
+int boxesShown = 0;
 platform::BoxRequest lastRequest;
 HWND boxWindow = nullptr;
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/linux/timers.h"
 #include "tests/unit/platform_support.h"
 
 namespace {
