@@ -1,6 +1,6 @@
 // Windows: the records behind HWND and HDC, the frame around the client area, and the calls
-// the other topics make on windows (window.cpp). Included by the stand-in's files that deal
-// with windows, and by the layer's unit tests.
+// the other topics make on windows (window.cpp). Included by the stand-in's files that use
+// windows or device contexts, and by the layer's tests.
 #pragma once
 
 #include <SDL.h>

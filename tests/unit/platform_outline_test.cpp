@@ -134,8 +134,6 @@ TEST_F(OutlineGeometry, CurvesAreFlattenedWithinAFifthOfAPixelAtTheLargestText) 
     ASSERT_FALSE(sampler.points.empty());
 
     const auto contours = platform::flattenOutline(face->glyph->outline, scale, 0.002);
-    std::size_t vertices = 0;
-    for (const auto& contour : contours) vertices += contour.size();
     double worst = 0;
     for (const auto& p : sampler.points) {
       double nearest = 1e9;
@@ -152,7 +150,6 @@ TEST_F(OutlineGeometry, CurvesAreFlattenedWithinAFifthOfAPixelAtTheLargestText) 
     EXPECT_LT(worst, visible) << c;
     // ...and not much finer than that: the chords use a good part of their allowance.
     EXPECT_GT(worst, visible / 4) << c;
-    std::printf("%c: %zu vertices, worst chord %.5f em\n", c, vertices, worst);
   }
 }
 

@@ -1,6 +1,8 @@
-// Shared by the stand-in layer's tests: SDL's dummy video driver, and a window whose
-// procedure records every message it is sent.
+// Shared by the stand-in layer's tests: SDL's dummy video driver, a window whose procedure
+// records every message it is sent, and the next message the loop gets.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <vector>
@@ -54,6 +56,13 @@ inline HWND makeShownWindow() {
   if (window) ShowWindow(window, SW_SHOWNORMAL);
   received().clear();
   return window;
+}
+
+// The next message GetMessageA gives, which must not be the quit.
+inline MSG nextMessage() {
+  MSG message = {};
+  EXPECT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  return message;
 }
 
 // How many recorded messages have this identifier.
