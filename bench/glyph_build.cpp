@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/glyphs_internal.h"
-#include "platform/objects.h"
+#include "platform/linux/font_mapping.h"
+#include "platform/linux/glyph_lists.h"
 #include "tests/support/offscreen_gl.h"
 
 namespace {
@@ -67,29 +67,29 @@ int main(int argc, char** argv) {
   }
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
-  HDC__ dc;
+  const HDC dc = GetDC(nullptr);  // a screen DC selects fonts as the window's does
   const HFONT bold =
       CreateFontA(12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                   ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, nullptr);
 
   // The first build also maps the fonts and opens the faces, as at the clock's start-up.
-  const Timing first = buildOnce(&dc, bold);
+  const Timing first = buildOnce(dc, bold);
   std::vector<double> bitmaps, outlines, totals;
   for (int i = 0; i < repeats; ++i) {
-    const Timing t = buildOnce(&dc, bold);
+    const Timing t = buildOnce(dc, bold);
     bitmaps.push_back(t.bitmaps);
     outlines.push_back(t.outlines);
     totals.push_back(t.bitmaps + t.outlines);
   }
 
-  std::printf("system font: %s\n", glyphs::faceDescription(GetStockObject(SYSTEM_FONT)).c_str());
-  std::printf("bold font:   %s\n", glyphs::faceDescription(bold).c_str());
+  std::printf("system font: %s\n", platform::faceDescription(GetStockObject(SYSTEM_FONT)).c_str());
+  std::printf("bold font:   %s\n", platform::faceDescription(bold).c_str());
   std::printf("first build (with font mapping): bitmaps %.2f ms, outlines %.2f ms, total %.2f ms\n",
               first.bitmaps, first.outlines, first.bitmaps + first.outlines);
   std::printf("median of %d builds: bitmaps %.2f ms, outlines %.2f ms, total %.2f ms\n", repeats,
               median(bitmaps), median(outlines), median(totals));
   std::printf("outline triangles: %zu (faces and walls, 255 glyphs)\n",
-              glyphs::lastOutlineTriangleCount());
+              platform::lastOutlineTriangleCount());
   destroyOffscreenGL();
   return 0;
 }

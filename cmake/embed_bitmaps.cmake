@@ -1,7 +1,7 @@
 # Compiles BMP files into a C++ table of bitmap resources: each entry holds the 40-byte
 # header and the pixel rows, without the 14-byte file header, found by its identifier.
 # Called as: cmake -DOUTPUT=file.cpp -DBITMAPS="id=path;id=path" -P embed_bitmaps.cmake
-set(body "// Generated from the BMP files in resources/; do not edit.\n#include \"platform/resources.h\"\n\n")
+set(body "// Generated from the BMP files in resources/; do not edit.\n#include \"platform/linux/resources.h\"\n\n")
 # The list arrives with its separators escaped, as one argument.
 string(REPLACE "\\;" ";" BITMAPS "${BITMAPS}")
 set(entries "")

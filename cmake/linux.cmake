@@ -13,23 +13,35 @@ find_package(Threads REQUIRED)
 add_compile_definitions($<$<CONFIG:Release>:_FORTIFY_SOURCE=2>)
 add_link_options($<$<CONFIG:Release>:LINKER:-z,relro,-z,now>)
 
-add_library(waggler_platform STATIC
-  platform/window.cpp
-  platform/messages.cpp
-  platform/dialog.cpp
-  platform/message_box.cpp
-  platform/wgl.cpp
-  platform/resources.cpp
-)
-target_include_directories(waggler_platform PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(waggler_platform PUBLIC
+# What the stand-in is built on.
+add_library(waggler_system_libraries INTERFACE)
+target_link_libraries(waggler_system_libraries INTERFACE
   PkgConfig::SDL2 PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL
   PkgConfig::X11 Threads::Threads)
-# Glyph lists apart, so a test variant can swap in a build that finds no bold face.
-add_library(waggler_glyphs STATIC platform/glyphs.cpp)
-target_link_libraries(waggler_glyphs PUBLIC waggler_platform)
-target_link_libraries(waggler_platform PUBLIC waggler_glyphs)
-target_link_libraries(waggler_core PUBLIC waggler_platform)
+
+# The stand-in for Win32, GDI and WGL, one topic a file (only this build compiles
+# platform/linux/). The font mapper is a part of its own: a test variant builds it finding no
+# bold face.
+set(WAGGLER_PLATFORM_SOURCES
+  platform/linux/window.cpp
+  platform/linux/keys.cpp
+  platform/linux/timers.cpp
+  platform/linux/queue.cpp
+  platform/linux/messages.cpp
+  platform/linux/dialog.cpp
+  platform/linux/message_box.cpp
+  platform/linux/wgl.cpp
+  platform/linux/gdi_objects.cpp
+  platform/linux/outline_geometry.cpp
+  platform/linux/glyph_lists.cpp
+  platform/linux/resources.cpp
+)
+add_library(waggler_platform OBJECT ${WAGGLER_PLATFORM_SOURCES})
+add_library(waggler_font_mapping OBJECT platform/linux/font_mapping.cpp)
+foreach(part waggler_platform waggler_font_mapping)
+  target_include_directories(${part} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${part} PUBLIC waggler_system_libraries)
+endforeach()
 
 # The two pictures, compiled in; a test variant leaves the honeycomb out.
 function(waggler_bitmaps name)
@@ -56,48 +68,51 @@ set(stripesBitmap ${CMAKE_SOURCE_DIR}/resources/stripes.bmp)
 set(honeycombBitmap ${CMAKE_SOURCE_DIR}/resources/honeycomb.bmp)
 waggler_bitmaps(waggler_bitmaps_all 103=${stripesBitmap} 105=${honeycombBitmap})
 
-add_executable(waggler app/main.cpp platform/entry.cpp)
-target_link_libraries(waggler PRIVATE waggler_core waggler_bitmaps_all)
+# A program: the clock's entry and the process entry, the PARTS (object libraries) it is made
+# of, and SOURCES compiled for it alone with its DEFINITIONS and OPTIONS.
+function(waggler_program name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PARTS;SOURCES;DEFINITIONS;OPTIONS")
+  add_executable(${name} app/main.cpp platform/linux/entry.cpp ${arg_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE ${arg_DEFINITIONS})
+  target_compile_options(${name} PRIVATE ${arg_OPTIONS})
+  target_link_options(${name} PRIVATE ${arg_OPTIONS})
+  target_link_libraries(${name} PRIVATE ${arg_PARTS} waggler_system_libraries)
+endfunction()
+
+waggler_program(waggler PARTS
+  waggler_clock waggler_frame waggler_platform waggler_font_mapping waggler_bitmaps_all)
 
 if(NOT WAGGLER_TESTS)
   return()
 endif()
 
-# Test variant: picture 105 is missing, so the textures cannot load.
+# The tests link the clock and the stand-in as one archive, which gives each test only what it
+# calls: a test of the stand-in brings its own picture table.
+add_library(waggler_core STATIC)
+target_link_libraries(waggler_core PUBLIC
+  waggler_clock waggler_frame waggler_platform waggler_font_mapping)
+
+# Test variants: each is waggler with the one part named last built its own way.
 waggler_bitmaps(waggler_bitmaps_no_honeycomb 103=${stripesBitmap})
-add_executable(waggler-no-honeycomb app/main.cpp platform/entry.cpp)
-target_link_libraries(waggler-no-honeycomb PRIVATE waggler_core waggler_bitmaps_no_honeycomb)
-
-# Test variant: no bold outline face, so the outline glyphs cannot be built.
-add_library(waggler_glyphs_without_bold OBJECT platform/glyphs.cpp)
-target_compile_definitions(waggler_glyphs_without_bold PRIVATE WAGGLER_WITHOUT_BOLD_FACE)
-target_link_libraries(waggler_glyphs_without_bold PUBLIC waggler_platform)
-add_executable(waggler-no-outline-font app/main.cpp platform/entry.cpp)
-target_link_libraries(waggler-no-outline-font PRIVATE waggler_glyphs_without_bold waggler_core
-  waggler_bitmaps_all)
-
-# Test variant: checks glGetError after each drawing routine and reports the first error on
-# standard error. Its frame comes first on the link line, so the core's unchecked one stays out.
-add_library(waggler_frame_checked OBJECT render/frame.cpp)
-target_compile_definitions(waggler_frame_checked PRIVATE WAGGLER_CHECK_GL)
-target_link_libraries(waggler_frame_checked PUBLIC waggler_platform)
-add_executable(waggler-check-gl app/main.cpp platform/entry.cpp)
-target_link_libraries(waggler-check-gl PRIVATE waggler_frame_checked waggler_core
-  waggler_bitmaps_all)
-
-# Test variant: the whole program under ThreadSanitizer, asked the quit question again and
-# again. ThreadSanitizer cannot share a process with AddressSanitizer.
+# Picture 105 is missing, so the textures cannot load.
+waggler_program(waggler-no-honeycomb PARTS
+  waggler_clock waggler_frame waggler_platform waggler_font_mapping waggler_bitmaps_no_honeycomb)
+# No bold outline face, so the outline glyphs cannot be built.
+waggler_program(waggler-no-outline-font PARTS
+  waggler_clock waggler_frame waggler_platform waggler_bitmaps_all
+  SOURCES platform/linux/font_mapping.cpp DEFINITIONS WAGGLER_WITHOUT_BOLD_FACE)
+# Checks glGetError after each drawing routine and reports the first error on standard error.
+waggler_program(waggler-check-gl PARTS
+  waggler_clock waggler_platform waggler_font_mapping waggler_bitmaps_all
+  SOURCES render/frame.cpp DEFINITIONS WAGGLER_CHECK_GL)
+# The whole program under ThreadSanitizer, asked the quit question again and again.
+# ThreadSanitizer cannot share a process with AddressSanitizer.
 if(NOT WAGGLER_SANITIZE)
-  get_target_property(coreSources waggler_core SOURCES)
-  get_target_property(platformSources waggler_platform SOURCES)
-  add_executable(waggler-tsan app/main.cpp platform/entry.cpp platform/glyphs.cpp
-    ${coreSources} ${platformSources})
-  target_compile_options(waggler-tsan PRIVATE -fsanitize=thread)
-  target_link_options(waggler-tsan PRIVATE -fsanitize=thread)
-  target_include_directories(waggler-tsan PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(waggler-tsan PRIVATE waggler_bitmaps_all PkgConfig::SDL2
-    PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL PkgConfig::X11
-    Threads::Threads)
+  waggler_program(waggler-tsan PARTS waggler_bitmaps_all
+    SOURCES ${WAGGLER_CLOCK_SOURCES} render/frame.cpp ${WAGGLER_PLATFORM_SOURCES}
+            platform/linux/font_mapping.cpp
+    OPTIONS -fsanitize=thread)
 endif()
 
 enable_testing()

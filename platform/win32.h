@@ -1,6 +1,7 @@
 // The one header the clock includes for Win32, GDI, WGL, OpenGL 1.1 and GLU.
 // On Windows it is the system's own headers; elsewhere it declares our stand-in
-// (platform/*.cpp), which offers the same names with the behaviour the clock relies on.
+// (platform/linux/, which the Windows build never compiles), offering the same names with the
+// behaviour the clock relies on.
 #pragma once
 
 #ifdef _WIN32
@@ -242,7 +243,8 @@ typedef GLYPHMETRICSFLOAT* LPGLYPHMETRICSFLOAT;
 // The program's entry point; the stand-in's main() calls it and exits with its result.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
-// Windows, messages and the timer (platform/window.cpp, platform/messages.cpp).
+// Windows, key state, messages and the timer (platform/linux/: window.cpp, keys.cpp,
+// messages.cpp, queue.cpp).
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
@@ -268,10 +270,10 @@ BOOL KillTimer(HWND window, UINT_PTR id);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 
-// Message boxes (platform/dialog.cpp).
+// Message boxes (platform/linux/dialog.cpp).
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// Device contexts, pixel formats and GL contexts (platform/wgl.cpp).
+// Device contexts, pixel formats and GL contexts (platform/linux/wgl.cpp).
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request);
@@ -281,12 +283,12 @@ HGLRC wglCreateContext(HDC dc);
 BOOL wglMakeCurrent(HDC dc, HGLRC context);
 BOOL wglDeleteContext(HGLRC context);
 
-// Bitmap resources (platform/resources.cpp).
+// Bitmap resources and GDI objects (platform/linux/resources.cpp, gdi_objects.cpp).
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
 int GetObjectA(HGDIOBJ object, int size, LPVOID buffer);
 BOOL DeleteObject(HGDIOBJ object);
 
-// Fonts and glyph lists (platform/glyphs.cpp).
+// Fonts (platform/linux/gdi_objects.cpp) and glyph lists (glyph_lists.cpp).
 HGDIOBJ GetStockObject(int which);
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision,

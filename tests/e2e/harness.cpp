@@ -34,7 +34,7 @@
 #include <thread>
 #include <unordered_set>
 
-#include "platform/message_box.h"
+#include "platform/linux/box_look.h"
 
 extern char** environ;
 

@@ -4,16 +4,15 @@
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
-#include "platform/glyphs_internal.h"
-#include "platform/objects.h"
-#include "tests/support/offscreen_gl.h"
-
-#include FT_OUTLINE_H
-
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "platform/linux/font_mapping.h"
+#include "platform/linux/glyph_lists.h"
+#include "platform/linux/window.h"
+#include "tests/support/offscreen_gl.h"
 
 namespace {
 
@@ -130,8 +129,8 @@ HDC Glyph::screen = nullptr;
 }  // namespace
 
 TEST_F(Glyph, FontMapperGivesABoldSansForTheOutlinesAndARegularOneForTheSystemFont) {
-  const std::string boldFace = glyphs::faceDescription(bold);
-  const std::string systemFace = glyphs::faceDescription(GetStockObject(SYSTEM_FONT));
+  const std::string boldFace = platform::faceDescription(bold);
+  const std::string systemFace = platform::faceDescription(GetStockObject(SYSTEM_FONT));
   ASSERT_FALSE(boldFace.empty());
   ASSERT_FALSE(systemFace.empty());
   EXPECT_NE(boldFace.find("Bold"), std::string::npos) << boldFace;
@@ -167,7 +166,7 @@ TEST_F(Glyph, NoFontToBeHadMeansNoLists) {
   GLYPHMETRICSFLOAT m[4] = {};
   EXPECT_FALSE(wglUseFontBitmapsA(dc, 'A', 4, base));
   EXPECT_FALSE(wglUseFontOutlinesA(dc, 'A', 4, base, 0.0f, 0.1f, WGL_FONT_POLYGONS, m));
-  EXPECT_EQ(glyphs::faceDescription(font), "");
+  EXPECT_EQ(platform::faceDescription(font), "");
   FcConfigSetCurrent(original);
   FcConfigDestroy(original);
   FcConfigDestroy(empty);
@@ -357,7 +356,7 @@ TEST_F(Glyph, Windows1252CodesMapToTheirCharacters) {
   EXPECT_EQ(of(0x81).gmfCellIncX, 0.0f);
   EXPECT_EQ(of(0x81).gmfBlackBoxY, 0.0f);
   EXPECT_TRUE(glIsList(outlineBase + 0x81));
-  EXPECT_EQ(glyphs::unicodeForCode(0x92), 0x2019u);
+  EXPECT_EQ(platform::unicodeForCode(0x92), 0x2019u);
 }
 
 TEST_F(Glyph, BitmapListsAdvanceTheRasterPositionAndStandOnTheBaseline) {
@@ -400,143 +399,6 @@ TEST_F(Glyph, BitmapListsAdvanceTheRasterPositionAndStandOnTheBaseline) {
   const float average = (rasterX() - 20.0f) / text.size();
   EXPECT_NEAR(average, 7.5f, 1.0f) << saveFrame("glyph_bitmaps", size, size);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(Glyph, OutlinesOfEitherOrientationGiveTheSameSolid) {
-  FT_Face face = glyphs::faceFor(bold);
-  ASSERT_NE(face, nullptr);
-  const double scale = 1.0 / face->units_per_EM;
-  for (const char c : std::string("o8A")) {
-    ASSERT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_NO_SCALE), 0);
-    FT_Outline reversed;
-    ASSERT_EQ(FT_Outline_New(glyphs::faceFor(bold)->glyph->library, face->glyph->outline.n_points,
-                             face->glyph->outline.n_contours, &reversed),
-              0);
-    FT_Outline_Copy(&face->glyph->outline, &reversed);
-    // Outer contours clockwise is TrueType's way; reversed, the outline runs as in CFF fonts.
-    FT_Outline_Reverse(&reversed);
-    const auto trueTypeContours = glyphs::flattenOutline(face->glyph->outline, scale, 0.002);
-    const auto cffContours = glyphs::flattenOutline(reversed, scale, 0.002);
-    FT_Outline_Done(face->glyph->library, &reversed);
-
-    for (const auto* contours : {&trueTypeContours, &cffContours}) {
-      const glyphs::Mesh mesh = glyphs::meshContours(*contours, false);
-      ASSERT_FALSE(mesh.tessellationFailed) << c;
-      ASSERT_FALSE(mesh.triangles.empty()) << c;
-      double area = 0;
-      for (std::size_t i = 0; i < mesh.triangles.size(); i += 3) {
-        const auto &a = mesh.triangles[i], &b = mesh.triangles[i + 1], &d = mesh.triangles[i + 2];
-        const double twice = (b.x - a.x) * (d.y - a.y) - (b.y - a.y) * (d.x - a.x);
-        EXPECT_GT(twice, 0.0) << c << ": front triangles must be counter-clockwise";
-        area += 0.5 * twice;
-      }
-      // Ink area: the outer outline's area less the holes', taken from the contours.
-      double contourArea = 0;
-      for (const auto& contour : *contours)
-        for (std::size_t i = 0; i < contour.size(); ++i) {
-          const auto &p = contour[i], &q = contour[(i + 1) % contour.size()];
-          contourArea += 0.5 * (p.x * q.y - q.x * p.y);
-        }
-      EXPECT_NEAR(area, std::fabs(contourArea), 1e-6) << c;
-
-      // Every wall's normal points out of the ink: a step along it leaves the glyph, a step
-      // against it lands in ink.
-      const auto inside = [&](glyphs::Point p) {
-        int winding = 0;
-        for (const auto& contour : *contours)
-          for (std::size_t i = 0; i < contour.size(); ++i) {
-            const auto &a = contour[i], &b = contour[(i + 1) % contour.size()];
-            const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
-            if (a.y <= p.y && b.y > p.y && side > 0) ++winding;
-            if (a.y > p.y && b.y <= p.y && side < 0) --winding;
-          }
-        return winding != 0;
-      };
-      ASSERT_FALSE(mesh.walls.empty());
-      for (const auto& wall : mesh.walls) {
-        const glyphs::Point middle{0.5 * (wall.a.x + wall.b.x), 0.5 * (wall.a.y + wall.b.y)};
-        const glyphs::Point edge{wall.b.x - wall.a.x, wall.b.y - wall.a.y};
-        const double l = std::hypot(edge.x, edge.y);
-        const glyphs::Point out{edge.y / l, -edge.x / l};  // right of a->b
-        EXPECT_FALSE(inside({middle.x + 0.003 * out.x, middle.y + 0.003 * out.y})) << c;
-        EXPECT_TRUE(inside({middle.x - 0.003 * out.x, middle.y - 0.003 * out.y})) << c;
-        // The shading normals lean the same way as the wall.
-        EXPECT_GT(wall.normalA.x * out.x + wall.normalA.y * out.y, 0.5) << c;
-        EXPECT_GT(wall.normalB.x * out.x + wall.normalB.y * out.y, 0.5) << c;
-      }
-    }
-  }
-}
-
-namespace {
-// Samples the true curves of an outline, in em.
-struct Sampler {
-  std::vector<glyphs::Point> points;
-  glyphs::Point current{0, 0};
-  double scale;
-};
-glyphs::Point at(const FT_Vector* v, double scale) {
-  return {v->x * scale, v->y * scale};
-}
-}  // namespace
-
-TEST_F(Glyph, CurvesAreFlattenedWithinAFifthOfAPixelAtTheLargestText) {
-  FT_Face face = glyphs::faceFor(bold);
-  ASSERT_NE(face, nullptr);
-  const double scale = 1.0 / face->units_per_EM;
-  // The largest text is about 110 pixels per em; a chord that strays 0.25 pixel would show.
-  const double visible = 0.25 / 110.0;
-  for (const char c : std::string("OS8@")) {
-    ASSERT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_NO_SCALE), 0);
-    Sampler sampler;
-    sampler.scale = scale;
-    FT_Outline_Funcs funcs{};
-    funcs.move_to = [](const FT_Vector* to, void* user) {
-      auto* s = static_cast<Sampler*>(user);
-      s->current = at(to, s->scale);
-      return 0;
-    };
-    funcs.line_to = funcs.move_to;
-    funcs.conic_to = [](const FT_Vector* control, const FT_Vector* to, void* user) {
-      auto* s = static_cast<Sampler*>(user);
-      const auto p0 = s->current, p1 = at(control, s->scale), p2 = at(to, s->scale);
-      for (int i = 1; i < 32; ++i) {
-        const double t = i / 32.0, u = 1 - t;
-        s->points.push_back({u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x,
-                             u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y});
-      }
-      s->current = p2;
-      return 0;
-    };
-    funcs.cubic_to = [](const FT_Vector*, const FT_Vector*, const FT_Vector* to, void* user) {
-      auto* s = static_cast<Sampler*>(user);
-      s->current = at(to, s->scale);
-      return 0;
-    };
-    ASSERT_EQ(FT_Outline_Decompose(&face->glyph->outline, &funcs, &sampler), 0);
-    ASSERT_FALSE(sampler.points.empty());
-
-    const auto contours = glyphs::flattenOutline(face->glyph->outline, scale, 0.002);
-    std::size_t vertices = 0;
-    for (const auto& contour : contours) vertices += contour.size();
-    double worst = 0;
-    for (const auto& p : sampler.points) {
-      double nearest = 1e9;
-      for (const auto& contour : contours)
-        for (std::size_t i = 0; i < contour.size(); ++i) {
-          const auto &a = contour[i], &b = contour[(i + 1) % contour.size()];
-          const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
-          double t = l2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / l2 : 0;
-          t = std::fmax(0.0, std::fmin(1.0, t));
-          nearest = std::fmin(nearest, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
-        }
-      worst = std::fmax(worst, nearest);
-    }
-    EXPECT_LT(worst, visible) << c;
-    // ...and not much finer than that: the chords use a good part of their allowance.
-    EXPECT_GT(worst, visible / 4) << c;
-    std::printf("%c: %zu vertices, worst chord %.5f em\n", c, vertices, worst);
-  }
 }
 
 TEST_F(Glyph, RenderedTextLooksRight) {

@@ -1,10 +1,10 @@
-// Dialog-style keys and the modal message box, with a stand-in box in place of SDL's.
+// Dialog-style keys and the modal message box, with stand-in boxes in place of our X11 one.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <thread>
 
+#include "platform/linux/message_box.h"
 #include "tests/unit/platform_support.h"
 
 namespace {
@@ -80,7 +80,7 @@ TEST_F(PlatformDialog, EverythingElseIsLeftToTheNormalDispatch) {
 }
 
 // What the stand-in box saw, and how it behaves.
-std::atomic<int> boxesShown{0};
+int boxesShown = 0;
 platform::BoxRequest lastRequest;
 HWND boxWindow = nullptr;
 
@@ -118,12 +118,6 @@ struct SlowBoxAnsweringYes : platform::Box {
   bool typed = false;
 };
 
-std::unique_ptr<platform::Box> slowBoxAnsweringYes(const platform::BoxRequest& request) {
-  ++boxesShown;
-  lastRequest = request;
-  return std::make_unique<SlowBoxAnsweringYes>();
-}
-
 struct QuickBoxAnsweringNo : platform::Box {
   bool answered(int* answer) override {
     *answer = IDNO;
@@ -131,16 +125,18 @@ struct QuickBoxAnsweringNo : platform::Box {
   }
 };
 
-std::unique_ptr<platform::Box> quickBoxAnsweringNo(const platform::BoxRequest& request) {
+// Presents a box of this kind, noting the request.
+template <typename BoxKind>
+std::unique_ptr<platform::Box> present(const platform::BoxRequest& request) {
   ++boxesShown;
   lastRequest = request;
-  return std::make_unique<QuickBoxAnsweringNo>();
+  return std::make_unique<BoxKind>();
 }
 
 TEST_F(PlatformDialog, TicksGoOnWhileTheBoxIsUpAndInputMeantForTheClockIsDropped) {
   boxWindow = window;
   boxesShown = 0;
-  platform::boxPresenter = slowBoxAnsweringYes;
+  platform::boxPresenter = present<SlowBoxAnsweringYes>;
   SetTimer(window, 1, 20, nullptr);
   received().clear();
   ticksReceived() = 0;
@@ -156,14 +152,12 @@ TEST_F(PlatformDialog, TicksGoOnWhileTheBoxIsUpAndInputMeantForTheClockIsDropped
   EXPECT_EQ(countReceived(WM_KEYDOWN) + countReceived(WM_KEYUP), 0);
   EXPECT_EQ(countReceived(WM_MOUSEMOVE), 0);
   // Nor may they arrive afterwards: the next message is a tick.
-  MSG message = {};
-  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
+  EXPECT_EQ(platformtest::nextMessage().message, static_cast<UINT>(WM_TIMER));
   KillTimer(window, 1);
 }
 
 TEST_F(PlatformDialog, TheAnswerOfTheBoxIsReturned) {
-  platform::boxPresenter = quickBoxAnsweringNo;
+  platform::boxPresenter = present<QuickBoxAnsweringNo>;
   EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDNO);
   EXPECT_EQ(MessageBoxA(nullptr, "Could not load in texture maps", "No textures!", MB_OK), IDNO);
   EXPECT_EQ(lastRequest.owner, nullptr) << "a box without an owner has no parent window";
@@ -171,7 +165,7 @@ TEST_F(PlatformDialog, TheAnswerOfTheBoxIsReturned) {
 
 TEST_F(PlatformDialog, APendingQuitEndsTheBoxUnshownAndStaysPending) {
   boxesShown = 0;
-  platform::boxPresenter = quickBoxAnsweringNo;
+  platform::boxPresenter = present<QuickBoxAnsweringNo>;
   PostQuitMessage(2);
   EXPECT_EQ(MessageBoxA(nullptr, "Font error", "Error", MB_OK), IDOK);
   EXPECT_EQ(MessageBoxA(window, "Really Quit?", "Quit Program", MB_YESNO), IDNO);

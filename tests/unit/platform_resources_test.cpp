@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/resources.h"
+#include "platform/linux/resources.h"
 #include "tests/unit/platform_support.h"
 
 namespace {
@@ -102,13 +102,12 @@ TEST(PlatformResources, GetObjectTellsTheSizeAndRefusesSmallBuffers) {
 
 TEST(PlatformResources, DeleteObjectTakesBitmapsAndFontsButNotNull) {
   EXPECT_FALSE(DeleteObject(nullptr));
-  HGDIOBJ font = new HGDIOBJ__();
-  font->kind = HGDIOBJ__::Kind::font;
-  EXPECT_TRUE(DeleteObject(font));
-  HGDIOBJ__ stock;
-  stock.kind = HGDIOBJ__::Kind::font;
-  stock.stockFont = true;
-  EXPECT_TRUE(DeleteObject(&stock)) << "a stock object is kept, not freed";
+  EXPECT_TRUE(DeleteObject(CreateFontA(12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
+                                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                       DEFAULT_PITCH | FF_DONTCARE, nullptr)));
+  HGDIOBJ stock = GetStockObject(SYSTEM_FONT);
+  EXPECT_TRUE(DeleteObject(stock));
+  EXPECT_EQ(GetStockObject(SYSTEM_FONT), stock) << "a stock object is kept, not freed";
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
-// Shared by the stand-in layer's tests: SDL's dummy video driver, and a window whose
-// procedure records every message it is sent.
+// Shared by the stand-in layer's tests: SDL's dummy video driver, a window whose procedure
+// records every message it is sent, and the next message the loop gets.
 #pragma once
 
-#include <atomic>
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/linux/window.h"
 
 namespace platformtest {
 
@@ -18,9 +19,9 @@ inline std::vector<MSG>& received() {
   return log;
 }
 
-// Ticks the recording procedure has had, readable from a box's worker thread.
-inline std::atomic<int>& ticksReceived() {
-  static std::atomic<int> count{0};
+// Ticks the recording procedure has had, which a stand-in box waits for.
+inline int& ticksReceived() {
+  static int count = 0;
   return count;
 }
 
@@ -55,6 +56,13 @@ inline HWND makeShownWindow() {
   if (window) ShowWindow(window, SW_SHOWNORMAL);
   received().clear();
   return window;
+}
+
+// The next message GetMessageA gives, which must not be the quit.
+inline MSG nextMessage() {
+  MSG message = {};
+  EXPECT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  return message;
 }
 
 // How many recorded messages have this identifier.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/linux/timers.h"
 #include "tests/unit/platform_support.h"
 
 namespace {
@@ -96,8 +97,7 @@ double msSince(Clock::time_point start) {
 
 // The next message, which must be a tick of the timer.
 void expectTick(UINT_PTR id) {
-  MSG message = {};
-  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  const MSG message = platformtest::nextMessage();
   ASSERT_EQ(message.message, static_cast<UINT>(WM_TIMER));
   EXPECT_EQ(message.wParam, id);
 }

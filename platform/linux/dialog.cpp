@@ -1,7 +1,10 @@
 // Dialog-style keys and message boxes. A box is looked at by the modal loop between the
 // messages it dispatches: everything stays on the GUI thread (the clock has no other), and ticks
 // keep coming as in Windows' modal loop.
-#include "platform/internal.h"
+#include "platform/linux/message_box.h"
+#include "platform/linux/messages.h"
+#include "platform/linux/queue.h"
+#include "platform/linux/window.h"
 
 namespace {
 
@@ -11,11 +14,10 @@ const int boxLookMs = 20;
 // Dispatches ticks, paints and sizes until the box is answered; input for the windows is
 // dropped, as for windows a modal box disables.
 int runModalLoop(platform::Box& box, UINT type) {
-  const std::atomic<bool> never{false};
   int answer = platform::dismissedAnswer(type);
   while (!box.answered(&answer)) {
     MSG message;
-    if (platform::fetchMessage(&message, &never, boxLookMs) == platform::Fetched::message &&
+    if (platform::fetchMessage(&message, true, boxLookMs) == platform::Fetched::message &&
         !platform::isInputMessage(message.message))
       DispatchMessageA(&message);
   }
@@ -25,10 +27,6 @@ int runModalLoop(platform::Box& box, UINT type) {
 }  // namespace
 
 namespace platform {
-
-int dismissedAnswer(UINT type) {
-  return (type & 0x0F) == MB_YESNO ? IDNO : IDOK;
-}
 
 BoxPresenter boxPresenter = openMessageBox;
 

@@ -3,7 +3,7 @@
 // the messages it dispatches. Its keys are a Windows Yes/No box's, acting on press: Y and N, Tab
 // and the arrows between the buttons, Space and Return press the focused one (Yes first); Escape
 // answers No, as Linux dialogs do.
-#include "platform/message_box.h"
+#include "platform/linux/message_box.h"
 
 #include <SDL_syswm.h>
 #include <X11/XKBlib.h>
@@ -14,8 +14,10 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
-#include "platform/internal.h"
+#include "platform/linux/box_look.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ class XBox : public platform::Box {
  public:
   ~XBox() override;
   bool answered(int* answer) override;
-  std::vector<unsigned> keysHeld() override;
+  platform::HeldKeys keysHeld() override;
   bool open(const platform::BoxRequest& request);
 
  private:
@@ -70,7 +72,6 @@ class XBox : public platform::Box {
   void draw();
   int buttonAt(int x, int y) const;
   bool key(XKeyEvent& event, int* answer);
-  void forgetKeysReleasedElsewhere();
 
   Display* display_ = nullptr;
   Window window_ = 0;
@@ -87,7 +88,7 @@ class XBox : public platform::Box {
   int width_ = 0, height_ = 0;
   int focused_ = 0, clicked_ = -1, dismissed_ = IDOK;
   // Keys down as the box opened: their repeats are no answer; each counts again once released.
-  char heldAtOpen_[32] = {};
+  platform::HeldKeys heldAtOpen_;
 };
 
 bool XBox::open(const platform::BoxRequest& request) {
@@ -114,7 +115,7 @@ bool XBox::open(const platform::BoxRequest& request) {
   draw_ = XftDrawCreate(display_, window_, DefaultVisual(display_, screen),
                         DefaultColormap(display_, screen));
   if (!draw_) return false;
-  XQueryKeymap(display_, heldAtOpen_);
+  heldAtOpen_ = platform::HeldKeys::downNow(display_);
   // Held keys then repeat as presses alone, with one release at the end.
   XkbSetDetectableAutoRepeat(display_, True, nullptr);
   XMapRaised(display_, window_);
@@ -298,13 +299,9 @@ int XBox::buttonAt(int x, int y) const {
 }
 
 bool XBox::key(XKeyEvent& event, int* answer) {
-  const unsigned code = event.keycode;
-  const bool wasHeld = (heldAtOpen_[code / 8] >> (code % 8)) & 1;
-  if (event.type == KeyRelease) {
-    heldAtOpen_[code / 8] &= static_cast<char>(~(1 << (code % 8)));
-    return false;
-  }
-  if (wasHeld) return false;
+  // The box acts on presses; a held key's repeats are no answer.
+  const bool release = event.type == KeyRelease;
+  if (heldAtOpen_.take(release, event.keycode) || release) return false;
   KeySym sym = NoSymbol;
   char characters[8];
   XLookupString(&event, characters, sizeof characters, &sym, nullptr);
@@ -383,31 +380,22 @@ bool XBox::answered(int* answer) {
         break;
     }
   }
-  if (!done) forgetKeysReleasedElsewhere();
+  // A key held as the box opened may come up at the clock, unseen here.
+  if (!done) heldAtOpen_.forgetReleased(display_);
   return done;
 }
 
-void XBox::forgetKeysReleasedElsewhere() {
-  // A key held as the box opened may come up at the clock, unseen here. The state is the
-  // server's now; a held key's repeats sent before it may still be unread: decide later then.
-  char now[32] = {};
-  XQueryKeymap(display_, now);
-  if (XEventsQueued(display_, QueuedAlready) > 0) return;
-  for (int i = 0; i < 32; ++i) heldAtOpen_[i] &= now[i];
-}
-
-std::vector<unsigned> XBox::keysHeld() {
-  char keys[32] = {};
-  XQueryKeymap(display_, keys);
-  std::vector<unsigned> held;
-  for (unsigned code = 0; code < 256; ++code)
-    if ((keys[code / 8] >> (code % 8)) & 1) held.push_back(code);
-  return held;
+platform::HeldKeys XBox::keysHeld() {
+  return platform::HeldKeys::downNow(display_);
 }
 
 }  // namespace
 
 namespace platform {
+
+int dismissedAnswer(UINT type) {
+  return (type & 0x0F) == MB_YESNO ? IDNO : IDOK;
+}
 
 std::unique_ptr<Box> openMessageBox(const BoxRequest& request) {
   std::unique_ptr<XBox> box(new XBox);

@@ -1,17 +1,13 @@
-// The pieces of platform/glyphs.cpp that its tests and benchmark look at directly: the
-// outline geometry before it goes into display lists, the code page, the chosen faces.
+// Outline geometry: a glyph's outline flattened into polygons, filled with triangles and walled
+// round for extrusion. Plain arithmetic and GLU's tessellator; it needs no GL context.
 #pragma once
 
 #include <ft2build.h>
 
-#include "platform/win32.h"
+#include <vector>
 #include FT_FREETYPE_H
 
-#include <cstddef>
-#include <string>
-#include <vector>
-
-namespace glyphs {
+namespace platform {
 
 struct Point {
   double x, y;
@@ -40,16 +36,4 @@ std::vector<Contour> flattenOutline(const FT_Outline& outline, double scale, dou
 // outward normals, whichever way the contours run.
 Mesh meshContours(const std::vector<Contour>& contours, bool evenOdd);
 
-// The Unicode character of a single-byte code in the Windows-1252 code page; 0 when the code
-// page leaves the code undefined. Codes above 255 pass through as Unicode.
-unsigned long unicodeForCode(unsigned long code);
-
-// The face the font mapper gives for a font object (loaded once, kept for the process), or
-// null when none can be had; and its family, style and file, or "".
-FT_Face faceFor(HGDIOBJ font);
-std::string faceDescription(HGDIOBJ font);
-
-// Triangles compiled by the last successful wglUseFontOutlinesA (faces and walls together).
-std::size_t lastOutlineTriangleCount();
-
-}  // namespace glyphs
+}  // namespace platform

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/internal.h"
+#include "platform/linux/window.h"
+
+// A GL rendering context made for a window's pixel format.
+struct HGLRC__ {
+  SDL_GLContext gl = nullptr;
+};
 
 namespace {
 

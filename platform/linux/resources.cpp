@@ -1,12 +1,12 @@
-// Bitmap resources compiled into the program, loaded as device-independent sections, and
-// the GDI object calls that act on them (and on fonts).
-#include "platform/resources.h"
+// Bitmap resources compiled into the program, loaded by LoadImageA as device-independent
+// sections (bitmap objects, which gdi_objects.cpp makes and deletes).
+#include "platform/linux/resources.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
-#include "platform/internal.h"
+#include "platform/linux/gdi_objects.h"
 
 namespace {
 
@@ -45,18 +45,13 @@ HGDIOBJ bitmapFromDib(const unsigned char* data, std::size_t size) {
   const std::size_t offset = readU32(data) + static_cast<std::size_t>(paletteEntries) * 4;
   if (offset > size || (size - offset) / stride < height) return nullptr;
 
-  HGDIOBJ bitmap = new HGDIOBJ__();
-  liveGdiObjects().push_back(bitmap);
-  bitmap->kind = HGDIOBJ__::Kind::bitmap;
-  bitmap->width = width;
-  bitmap->height = static_cast<int>(height);
-  bitmap->bits.resize(stride * height);
+  std::vector<unsigned char> bits(stride * height);
   const unsigned char* rows = data + offset;
   for (std::size_t row = 0; row < height; ++row) {
     const std::size_t from = topDown ? height - 1 - row : row;
-    std::memcpy(&bitmap->bits[row * stride], rows + from * stride, stride);
+    std::memcpy(&bits[row * stride], rows + from * stride, stride);
   }
-  return bitmap;
+  return platform::newBitmap(width, static_cast<int>(height), std::move(bits));
 }
 
 }  // namespace
@@ -68,29 +63,4 @@ HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int, int, UINT) {
   const EmbeddedBitmap* entry = findBitmap(static_cast<int>(id));
   if (!entry) return nullptr;
   return bitmapFromDib(entry->data, entry->size);
-}
-
-int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
-  if (!object || object->kind != HGDIOBJ__::Kind::bitmap) return 0;
-  if (!buffer) return sizeof(BITMAP);
-  if (size < static_cast<int>(sizeof(BITMAP))) return 0;
-  BITMAP* info = static_cast<BITMAP*>(buffer);
-  info->bmType = 0;
-  info->bmWidth = object->width;
-  info->bmHeight = object->height;
-  info->bmWidthBytes = static_cast<LONG>((object->width * 3 + 3) & ~3);
-  info->bmPlanes = 1;
-  info->bmBitsPixel = 24;
-  info->bmBits = object->bits.data();
-  return sizeof(BITMAP);
-}
-
-BOOL DeleteObject(HGDIOBJ object) {
-  if (!object) return FALSE;
-  // Stock objects belong to the system; deleting one is allowed and does nothing.
-  if (object->kind == HGDIOBJ__::Kind::font && object->stockFont) return TRUE;
-  std::vector<HGDIOBJ>& live = liveGdiObjects();
-  live.erase(std::remove(live.begin(), live.end(), object), live.end());
-  delete object;
-  return TRUE;
 }

@@ -1,11 +1,13 @@
 // Window classes and windows on SDL: creation with its WM_CREATE and WM_SIZE, showing,
-// focus, destruction, the client rectangle, key state and the default window procedure.
+// focus, destruction, the client rectangle, painting and the default window procedure.
+#include "platform/linux/window.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 
-#include "platform/internal.h"
+#include "platform/linux/queue.h"
 
 namespace {
 
@@ -43,12 +45,6 @@ bool isKnownWindow(HWND window) {
 // A window that may still receive messages: alive, or in the middle of its WM_DESTROY.
 bool acceptsMessages(HWND window) {
   return isKnownWindow(window) && !window->destroyed;
-}
-
-void sendSize(HWND window, WPARAM kind, int width, int height) {
-  window->reportedWidth = width;
-  window->reportedHeight = height;
-  platform::callProcedure(window, WM_SIZE, kind, MAKELPARAM(width, height));
 }
 
 // Raises the window and gives it the keyboard: without a window manager nobody else will.
@@ -127,6 +123,15 @@ LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return window->proc(window, message, wParam, lParam);
 }
 
+void reportSize(HWND window, WPARAM kind, int width, int height, Delivery delivery) {
+  window->reportedWidth = width;
+  window->reportedHeight = height;
+  if (delivery == Delivery::send)
+    callProcedure(window, WM_SIZE, kind, MAKELPARAM(width, height));
+  else
+    postMessage(window, WM_SIZE, kind, MAKELPARAM(width, height));
+}
+
 }  // namespace platform
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
@@ -168,7 +173,8 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   const LRESULT created = window->proc(window, WM_CREATE, 0, 0);
   if (created == -1 && !window->destroyed) DestroyWindow(window);
   if (window->destroyed) return nullptr;
-  sendSize(window, SIZE_RESTORED, window->clientWidth, window->clientHeight);
+  platform::reportSize(window, SIZE_RESTORED, window->clientWidth, window->clientHeight,
+                       platform::Delivery::send);
   return window->destroyed ? nullptr : window;
 }
 
@@ -243,20 +249,6 @@ BOOL GetClientRect(HWND window, RECT* rect) {
 HWND GetForegroundWindow() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return nullptr;
   return platform::windowFromSdl(SDL_GetKeyboardFocus());
-}
-
-SHORT GetKeyState(int virtualKey) {
-  // Any physical key whose translation is the asked-for code counts, so VK_SHIFT is
-  // either Shift key, as on Windows.
-  int count = 0;
-  const Uint8* state = SDL_GetKeyboardState(&count);
-  for (int scancode = 0; scancode < count; ++scancode) {
-    if (!state[scancode]) continue;
-    const SDL_Scancode code = static_cast<SDL_Scancode>(scancode);
-    if (platform::virtualKeyOf(code, SDL_GetKeyFromScancode(code)) == static_cast<UINT>(virtualKey))
-      return static_cast<SHORT>(0x8000);
-  }
-  return 0;
 }
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
