@@ -115,7 +115,7 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void registerSceneClass(HINSTANCE instance) {
   WNDCLASSEXA sceneClass = {};
   sceneClass.cbSize = sizeof sceneClass;
-  sceneClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  sceneClass.style = CS_HREDRAW | CS_VREDRAW;
   sceneClass.lpfnWndProc = sceneProc;
   sceneClass.hInstance = instance;
   sceneClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SAVER));
