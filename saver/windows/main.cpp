@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const SaverCommand command = parseSaverArguments(commandLine);
   switch (command.mode) {
     case SaverMode::kInvalid:
-      MessageBoxA(nullptr, saverUsage, "Waggler", MB_OK | MB_ICONINFORMATION);
+      MessageBoxA(nullptr, saverUsage, "Waggler screensaver", MB_OK | MB_ICONINFORMATION);
       return failedExitCode;
     case SaverMode::kPassword: return 0;
     case SaverMode::kSettings: {

@@ -26,8 +26,9 @@ int main(int argc, char** argv) {
   hostClass.lpszClassName = "SaverHost";
   RegisterClassA(&hostClass);
   // A popup, so its client area is its whole X window.
-  HWND host = CreateWindowExA(0, "SaverHost", "Waggler preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100,
-                              80, 320, 240, nullptr, nullptr, hostClass.hInstance, nullptr);
+  HWND host = CreateWindowExA(0, "SaverHost", "Waggler preview host",
+                              WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 80, 320, 240, nullptr,
+                              nullptr, hostClass.hInstance, nullptr);
   SetForegroundWindow(host);
 
   char commandLine[1024];
@@ -36,8 +37,8 @@ int main(int argc, char** argv) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION saver = {};
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &saver)) {
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &saver)) {
     std::fprintf(stderr, "cannot start %s\n", commandLine);
     return 2;
   }
