@@ -126,7 +126,11 @@ TEST_F(Screensaver, FullScreenShowsTheClockUntilAKeyAClickOrAMoveOfTheMouse) {
     std::function<void(XDisplay&, Window)> act;
   };
   const Ending endings[] = {
-      {"key", [](XDisplay& x, Window w) { x.focus(w), x.tapKey(XK_a); }},
+      {"key",
+       [](XDisplay& x, Window w) {
+         x.focus(w);
+         x.tapKey(XK_a);
+       }},
       {"click", [](XDisplay& x, Window) { x.click(512, 384, 1); }},
       {"move", [](XDisplay& x, Window) { x.moveMouse(542, 384); }},
   };
