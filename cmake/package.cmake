@@ -1,6 +1,7 @@
 # What users install, made by `make package` with CPack: on Linux a Debian package of the
 # program with its menu entry, icons, AppStream metadata and manual page; for Windows a zip of
-# the .exe and a short read-me. Both are named by the project's version.
+# the .exe, the screensaver beside it and a short read-me. Both are named by the project's
+# version.
 set(CPACK_PACKAGE_NAME waggler)
 set(CPACK_PACKAGE_VENDOR "The Waggler developers")
 set(CPACK_PACKAGE_CONTACT "${WAGGLER_MAINTAINER}")
@@ -10,7 +11,7 @@ set(CPACK_STRIP_FILES ON)
 set(generated ${CMAKE_BINARY_DIR}/generated)
 
 if(WIN32)
-  install(TARGETS waggler RUNTIME DESTINATION .)
+  install(TARGETS waggler waggler_scr RUNTIME DESTINATION .)
   # Notepad of every Windows version reads CRLF lines.
   configure_file(resources/readme-windows.txt.in ${generated}/README.txt @ONLY
     NEWLINE_STYLE CRLF)

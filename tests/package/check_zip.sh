@@ -1,12 +1,12 @@
 #!/bin/sh
-# What the Windows zip holds (the .exe and the read-me, in one folder) and the resources the
-# .exe carries: the icon, the version and the manifest.
+# What the Windows zip holds (the .exe, the screensaver and the read-me, in one folder) and the
+# resources they carry: the icon, the version and the manifest; the screensaver's name too.
 # Usage: check_zip.sh package.zip windres version
 set -u
 zip=$1 windres=$2 version=$3 folder=waggler-$3-windows
 listing=$(cmake -E tar tf "$zip") || exit 1
 listing=$(echo "$listing" | grep -v '/$')  # folders apart
-expected=$(printf '%s\n' "$folder/README.txt" "$folder/waggler.exe")
+expected=$(printf '%s\n' "$folder/README.txt" "$folder/waggler.exe" "$folder/waggler.scr")
 if [ "$(echo "$listing" | sort)" != "$expected" ]; then
   printf 'the zip should hold exactly\n%s\nbut holds\n%s\n' "$expected" "$listing"
   exit 1
@@ -20,5 +20,10 @@ for pattern in "3 /\* RT_ICON \*/" "1 14 /\* RT_GROUP_ICON \*/" "1 VERSIONINFO" 
     "Microsoft.Windows.Common-Controls\"\" version=\"\"6.0.0.0" "supportedOS"; do
   echo "$resources" | grep -q "$pattern" || { echo "no resource matching: $pattern"; status=1; }
 done
-[ $status -eq 0 ] && echo "the zip holds the .exe and README.txt; the .exe has its icon, version $version and manifest"
+saver=$("$windres" -J coff -O rc -i "$scratch/$folder/waggler.scr") || exit 1
+for pattern in "1, \"Waggler\"" "RT_GROUP_ICON" "VALUE \"OriginalFilename\", \"waggler.scr\"" \
+    "VALUE \"FileVersion\", \"$version\"" "1 24 /\* RT_MANIFEST \*/" "PerMonitorV2" "DIALOGEX"; do
+  echo "$saver" | grep -q "$pattern" || { echo "no screensaver resource matching: $pattern"; status=1; }
+done
+[ $status -eq 0 ] && echo "the zip holds the .exe, the .scr and README.txt; each has its icon, version $version and manifest"
 exit $status

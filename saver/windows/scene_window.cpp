@@ -1,0 +1,160 @@
+// The screensaver's window procedure around the clock's own routines: the same GL context and
+// scene set-up on creation and the same frame per tick, and none of the clock's keys or mouse.
+// Full screen, any input of the user's ends it; the preview takes no input at all.
+//
+// Full screen is one popup across the virtual screen rather than one per monitor: the clock's
+// records hold one window, one device context and one GL context, and the frame advances the
+// slow turn at every call, so one window keeps one frame per tick exactly as the clock draws
+// it. The cost: on several monitors the dial stands at the middle of them all.
+#include "saver/windows/scene_window.h"
+
+#include <cstdlib>
+
+#include "app/state.h"
+#include "render/context.h"
+#include "render/frame.h"
+#include "saver/windows/resource_ids.h"
+
+namespace {
+const char* const sceneClassName = "WagglerScreensaver";
+const UINT_PTR frameTimer = 1;
+const UINT framePeriodMs = 20;
+// How far the pointer may wander from where it stood before the screensaver ends: a table's
+// tremor must not wake the screen.
+const int mouseSlack = 4;
+
+bool fullScreen = false;
+bool ending = false;  // destroying the window deactivates it: end once
+POINT pointerStart = {};
+HWND previewParent = nullptr;
+
+// The options the dialog stores are the same bytes the clock's keys flip.
+void applyOptions(const SaverOptions& options) {
+  clockState.showDigitalTime = options.showDigitalTime;
+  clockState.romanNumerals = options.romanNumerals;
+  clockState.autoSpin = options.slowTurn;
+}
+
+bool pointerMovedAway(HWND window, LPARAM lParam) {
+  POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ClientToScreen(window, &at);
+  return std::abs(at.x - pointerStart.x) > mouseSlack ||
+         std::abs(at.y - pointerStart.y) > mouseSlack;
+}
+
+// Full screen only: what tells the screensaver that the user is back.
+bool userIsBack(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_MOUSEWHEEL: return true;
+    case WM_MOUSEMOVE: return pointerMovedAway(window, lParam);
+    case WM_ACTIVATEAPP: return wParam == FALSE;
+  }
+  return false;
+}
+
+LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (fullScreen && !ending && userIsBack(window, message, wParam, lParam)) {
+    ending = true;
+    DestroyWindow(window);
+    return 0;
+  }
+  switch (message) {
+    case WM_CREATE:
+      clockState.hdc = GetDC(window);
+      clockState.hglrc = createGLContext(window, clockState.hdc);
+      initScene(window, clockState.hglrc);
+      SetTimer(window, frameTimer, framePeriodMs, nullptr);
+      return 0;
+    case WM_SIZE:
+      clockSettings.windowWidth = LOWORD(lParam);
+      clockSettings.windowHeight = HIWORD(lParam);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND: return 1;  // the frame covers it all; erasing would flicker
+    case WM_TIMER:
+      // The panel may go without destroying its children first.
+      if (previewParent && !IsWindow(previewParent)) {
+        DestroyWindow(window);
+        return 0;
+      }
+      renderFrame();
+      glFlush();
+      SwapBuffers(clockState.hdc);
+      return 0;
+    case WM_SETCURSOR:
+      if (!fullScreen) break;
+      SetCursor(nullptr);
+      return TRUE;
+    case WM_SYSCOMMAND:
+      // Already running: Windows need not start us again.
+      if (fullScreen && (wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+      break;
+    case WM_DESTROY:
+      ReleaseDC(window, clockState.hdc);
+      wglMakeCurrent(nullptr, nullptr);
+      wglDeleteContext(clockState.hglrc);
+      KillTimer(window, frameTimer);
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+void registerSceneClass(HINSTANCE instance) {
+  WNDCLASSEXA sceneClass = {};
+  sceneClass.cbSize = sizeof sceneClass;
+  sceneClass.style = CS_HREDRAW | CS_VREDRAW;
+  sceneClass.lpfnWndProc = sceneProc;
+  sceneClass.hInstance = instance;
+  sceneClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SAVER));
+  sceneClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  sceneClass.lpszClassName = sceneClassName;
+  RegisterClassExA(&sceneClass);
+}
+
+bool createFullScreenWindow(HINSTANCE instance, const SaverOptions& options) {
+  applyOptions(options);
+  fullScreen = true;
+  GetCursorPos(&pointerStart);
+  // Per-monitor DPI awareness (the manifest) makes these the monitors' real pixels.
+  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, sceneClassName, "Waggler",
+                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, width, height,
+                                nullptr, nullptr, instance, nullptr);
+  if (!window) return false;
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  clockState.hwnd = window;
+  SetForegroundWindow(window);
+  SetFocus(window);
+  ShowCursor(FALSE);
+  return true;
+}
+
+bool createPreviewWindow(HINSTANCE instance, HWND parent, const SaverOptions& options) {
+  applyOptions(options);
+  previewParent = parent;
+  RECT area = {};
+  GetClientRect(parent, &area);
+  // Disabled, so the panel keeps every click and key.
+  HWND window = CreateWindowExA(
+      0, sceneClassName, "Waggler", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS, 0, 0,
+      area.right - area.left, area.bottom - area.top, parent, nullptr, instance, nullptr);
+  if (!window) return false;
+  clockState.hwnd = window;
+  return true;
+}

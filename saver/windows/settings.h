@@ -1,0 +1,14 @@
+// The screensaver's choices, kept per user in the registry under
+// HKEY_CURRENT_USER\Software\Waggler\Screensaver as DWORD values.
+#pragma once
+
+struct SaverOptions {
+  bool showDigitalTime = false;
+  bool romanNumerals = false;
+  bool slowTurn = true;  // a screensaver must not hold a still picture
+};
+
+// The stored choices; each one absent or unreadable keeps its default.
+SaverOptions loadSaverOptions();
+// False when the key cannot be written.
+bool storeSaverOptions(const SaverOptions& options);
