@@ -22,6 +22,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kTick{20};  // the clock's timer
 
+// Held here rather than in main, so that an early return leaves nothing unreachable behind.
+Display* openDisplay = nullptr;
+
 volatile sig_atomic_t stopRequested = 0;
 void onStopSignal(int) {
   stopRequested = 1;
@@ -139,7 +142,7 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
 
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = openDisplay = XOpenDisplay(nullptr);
   if (!display) return fail(std::string("cannot open display ") + XDisplayName(nullptr));
   XSetErrorHandler(onXError);
 
@@ -169,9 +172,11 @@ int main(int argc, char** argv) {
   XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
   if (!visual) return fail("window " + hex(window) + ": its visual is unknown");
   const std::string fault = visualFault(display, visual);
-  if (!fault.empty())
+  if (!fault.empty()) {
+    XFree(visual);
     return fail("window " + hex(window) + " has visual " + hex(wanted.visualid) + " with " + fault +
                 ": xscreensaver gives GL hacks a GL visual (list it as \"GL:\")");
+  }
   GLXContext context = glXCreateContext(display, visual, nullptr, True);
   XFree(visual);
   if (!context || !glXMakeCurrent(display, window, context))
