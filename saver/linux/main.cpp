@@ -216,7 +216,9 @@ int main(int argc, char** argv) {
                               static_cast<long>(wait.count() % 1000000000)};
     ppoll(&connection, 1, &timeout, &waitMask);
   }
-  if (!windowGone) glXMakeCurrent(display, None, nullptr);
+  // Released even when the window is gone (its errors are ignored by then): a context still
+  // current is not destroyed, and would keep the window's buffers.
+  glXMakeCurrent(display, None, nullptr);
   glXDestroyContext(display, context);
   XCloseDisplay(display);
   return 0;

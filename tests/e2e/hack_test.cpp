@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <fstream>
-#include <regex>
 #include <thread>
 
 #include "tests/e2e/harness.h"
@@ -189,10 +188,16 @@ TEST_F(Hack, TakesEveryOptionItsConfigFileOffersAndEndsWhenTheWindowIsDestroyed)
 
   std::ifstream in(WAGGLER_E2E_HACK_CONFIG);
   const std::string xml((std::istreambuf_iterator<char>(in)), {});
-  const std::regex argument(R"re(\barg(-set|-unset)?="([^"]*)")re");
+  // The values of its arg, arg-set and arg-unset attributes.
   std::vector<std::string> args;
-  for (std::sregex_iterator it(xml.begin(), xml.end(), argument), end; it != end; ++it)
-    args.push_back((*it)[2]);
+  for (size_t at = xml.find(" arg"); at != std::string::npos; at = xml.find(" arg", at + 1)) {
+    size_t value = at + 4;
+    for (const std::string suffix : {"-set", "-unset"})
+      if (xml.compare(value, suffix.size(), suffix) == 0) value += suffix.size();
+    if (xml.compare(value, 2, "=\"") != 0) continue;
+    const size_t end = xml.find('"', value + 2);
+    args.push_back(xml.substr(value + 2, end - value - 2));
+  }
   // Its command and the check boxes of the three options and the frame rate.
   ASSERT_EQ(args.size(), 5u) << xml;
 
