@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The clock's running costs beside xscreensaver's gltext and xdaliclock, each in turn in one
 # private virtual X server, over alternated rounds; its profile, its start-up and the costs of
-# its routines. Prints one Markdown table: medians with [min-max] over the rounds.
+# its routines; then the screensaver full screen (bench/hack.sh). Prints Markdown tables: medians
+# with [min-max] over the rounds.
 # Usage: bench/bench.sh [PROGRAM]   (make bench builds what it needs and runs this)
 # BENCH_SECONDS (30) per sample, BENCH_ROUNDS (3), BENCH_STARTS (10) start-ups, BENCH_SIZES
 # ("400x400 1024x768", up to 1920x1200); BENCH_LP_THREADS lists LP_NUM_THREADS values to run the
@@ -285,6 +286,9 @@ awk -v sizes="${sizes[*]}" -v rounds="$rounds" -v seconds="$seconds" -v starts="
            "ms, 256 bitmap and 255 outline lists: bench/glyph_build")
     onerow("Glyph lists, built again", "glyphs_again", "ms, median of 20; " values["glyphs_triangles"] " outline triangles")
   }' "$tmp/results"
+echo
+BENCH_SECONDS=$seconds BENCH_ROUNDS=$rounds "$here/hack.sh" "$(dirname "$program")/saver/linux/wagglersaver"
+read_load
 echo
 echo "Load average (1 min) $load_start at the start, $load at the end; $(nproc) cores, $(
   grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')."

@@ -1,7 +1,7 @@
 # What users install, made by `make package` with CPack: on Linux a Debian package of the
-# program with its menu entry, icons, AppStream metadata and manual page; for Windows a zip of
-# the .exe, the screensaver beside it and a short read-me. Both are named by the project's
-# version.
+# program with its menu entry, icons, AppStream metadata and manual page, and of its
+# xscreensaver hack with the hack's config file and manual page; for Windows a zip of the .exe,
+# the screensaver beside it and a short read-me. Both are named by the project's version.
 set(CPACK_PACKAGE_NAME waggler)
 set(CPACK_PACKAGE_VENDOR "The Waggler developers")
 set(CPACK_PACKAGE_CONTACT "${WAGGLER_MAINTAINER}")
@@ -32,7 +32,8 @@ configure_file(resources/linux/changelog.in ${generated}/changelog @ONLY)
 
 # Debian keeps manual pages and changelogs compressed, without a time stamp.
 set(compressed "")
-foreach(pair docs/waggler.1=waggler.1.gz ${generated}/changelog=changelog.gz)
+foreach(pair docs/waggler.1=waggler.1.gz docs/wagglersaver.6=wagglersaver.6.gz
+    ${generated}/changelog=changelog.gz)
   string(REPLACE "=" ";" parts "${pair}")
   list(GET parts 0 source)
   list(GET parts 1 name)
@@ -54,6 +55,11 @@ foreach(size 16 24 32 48 64 128 256 512)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${generated}/waggler.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Where xscreensaver looks for its hacks and for the config files its settings dialog reads.
+install(TARGETS wagglersaver RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(FILES resources/linux/wagglersaver.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+install(FILES ${generated}/wagglersaver.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES resources/linux/copyright ${generated}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/waggler)
 
@@ -69,9 +75,13 @@ back to the start of the run every six seconds.
 
 Extruded numerals stand on the dial, a digital time can float above it, and
 the keys and the mouse turn the scene, move the camera and switch the parts on
-and off. The program keeps no settings.]])
+and off. The program keeps no settings.
+
+The same scene comes as a screensaver for xscreensaver, wagglersaver.]])
 # The libraries the program links come from dpkg-shlibdeps; what it loads or opens at run
 # time is named here: a bold sans face for the numerals, and Mesa's GLX and drivers.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libglx-mesa0, libgl1-mesa-dri")
+# The hack adds to xscreensaver's list; the clock runs without it.
+set(CPACK_DEBIAN_PACKAGE_ENHANCES xscreensaver)
 include(CPack)

@@ -1,0 +1,79 @@
+// The hack's command line as xscreensaver and users write it: each row a line and what it sets,
+// or that it is refused.
+#include "saver/linux/options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Row {
+  std::string line;
+  // target (w own window, r root, i window id), window id, digital, roman, spin, fps
+  char target;
+  unsigned long windowId;
+  bool digital, roman, spin, fps;
+};
+
+const Row rows[] = {
+    {"", 'w', 0, false, false, true, false},
+    {"-root", 'r', 0, false, false, true, false},
+    {"--root", 'r', 0, false, false, true, false},
+    {"-root -window", 'w', 0, false, false, true, false},
+    {"-window-id 4194311", 'i', 4194311, false, false, true, false},
+    {"--window-id 0x400007", 'i', 0x400007, false, false, true, false},
+    {"-window-id 0X1aF", 'i', 0x1af, false, false, true, false},
+    {"-digital -roman -no-spin -fps", 'w', 0, true, true, false, true},
+    {"--digital --no-digital --roman --no-roman --spin", 'w', 0, false, false, true, false},
+    {"-no-spin -spin", 'w', 0, false, false, true, false},
+    {"-install -mono -visual default --visual 0x21 -root", 'r', 0, false, false, true, false},
+};
+
+const char* const refusedLines[] = {
+    "-window-id",    "-window-id 0",   "-window-id -5", "-window-id 12abc",
+    "-window-id 0x", "-window-id +12", "-visual",       "-frobnicate",
+    "root",          "---root",        "-Root",
+};
+
+// Splits `line` into words after the program's name and parses them.
+bool parse(const std::string& line, SaverOptions& options, std::string& error) {
+  std::vector<std::string> words{"wagglersaver"};
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+  std::vector<const char*> argv;
+  for (const std::string& word : words) argv.push_back(word.c_str());
+  return parseSaverOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+}
+
+TEST(SaverOptions, EachLineSetsWhatItSays) {
+  for (const Row& row : rows) {
+    SaverOptions options;
+    std::string error;
+    ASSERT_TRUE(parse(row.line, options, error)) << "\"" << row.line << "\": " << error;
+    const char target = options.target == SaverTarget::root       ? 'r'
+                        : options.target == SaverTarget::windowId ? 'i'
+                                                                  : 'w';
+    EXPECT_EQ(target, row.target) << row.line;
+    if (row.target == 'i') {
+      EXPECT_EQ(options.windowId, row.windowId) << row.line;
+    }
+    EXPECT_EQ(options.digital, row.digital) << row.line;
+    EXPECT_EQ(options.roman, row.roman) << row.line;
+    EXPECT_EQ(options.spin, row.spin) << row.line;
+    EXPECT_EQ(options.fps, row.fps) << row.line;
+  }
+}
+
+TEST(SaverOptions, MalformedLinesAreRefusedSayingWhy) {
+  for (const char* line : refusedLines) {
+    SaverOptions options;
+    std::string error;
+    EXPECT_FALSE(parse(line, options, error)) << "\"" << line << "\" was taken";
+    EXPECT_FALSE(error.empty()) << "\"" << line << "\" refused without saying why";
+  }
+}
+
+}  // namespace
