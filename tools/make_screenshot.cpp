@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   std::string error;
   auto session = ClockSession::start(linuxProgram, options, &error);
   if (!session) return fail(error);
-  const Window clock = session->waitForWindow("Waggler", kStartTimeout);
+  const Window clock = session->waitForWindow(kClockTitle, kStartTimeout);
   if (!clock) return fail("no clock window; the program said: " + session->log());
   const auto info = session->x().info(clock);
   if (!info) return fail("the clock window went away");

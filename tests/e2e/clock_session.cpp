@@ -186,11 +186,11 @@ std::unique_ptr<ClockSession> ClockSession::start(const Program& program,
   }
   for (auto& e : options.env) env.push_back(e);
 
-  s->server_ = XServer::start(options.xvfbArgs, error);
+  s->server_ = startXServer(options.xvfbArgs, &s->displayName_, error);
   if (!s->server_) return nullptr;
-  s->display_ = XDisplay::open(s->server_->displayName(), error);
+  s->display_ = XDisplay::open(s->displayName_, error);
   if (!s->display_) return nullptr;
-  env.push_back({"DISPLAY", s->server_->displayName()});
+  env.push_back({"DISPLAY", s->displayName_});
   s->process_ = Process::start(argv, env, s->logPath_, error);
   if (!s->process_) return nullptr;
   return s;
@@ -201,7 +201,7 @@ ClockSession::~ClockSession() {
   if (process_ && fakedTime_) removeFakedClock(process_->pid());
   if (program_ && program_->cleanUp) program_->cleanUp();
   display_.reset();
-  server_.reset();
+  if (server_) server_->stop(Millis(5000));
 }
 
 std::string ClockSession::context(const std::string& step) {
@@ -282,7 +282,7 @@ void startSession(const Program& program, const SessionOptions& options,
 }
 
 void showClock(ClockSession& session, Window* clock, Rect* client) {
-  *clock = session.waitForWindow("Waggler", kStartTimeout);
+  *clock = session.waitForWindow(kClockTitle, kStartTimeout);
   const auto code = session.process().exitCode();
   ASSERT_NE(*clock, 0u) << "expected a window titled \"Waggler\" within " << kStartTimeout.count()
                         << " ms; none appeared"
@@ -299,6 +299,27 @@ void showClock(ClockSession& session, Window* clock, Rect* client) {
   ASSERT_TRUE(session.process().running())
       << "expected the clock to keep running with its window shown" << session.context("running");
   keepScreenshot(session.x(), "clock-window");
+}
+
+void askToQuit(ClockSession& session, Window clock, KeySym key, const std::string& step) {
+  ASSERT_TRUE(session.x().focus(clock))
+      << "could not focus the clock window" << session.context(step + "-focus-clock");
+  session.x().tapKey(key);
+  ASSERT_NE(session.waitForWindow(kQuitTitle, kBoxTimeout), 0u)
+      << "expected a window titled \"Quit Program\" after the key; none appeared"
+      << session.context(step + "-question");
+  EXPECT_EQ(session.waitForMessageBox(kQuitTitle, kQuitQuestion, {"Yes", "No"}), "")
+      << "the quit question is not \"Really Quit?\" with Yes and No"
+      << session.context(step + "-question-content");
+  keepScreenshot(session.x(), step + "-question");
+}
+
+void focusWindow(ClockSession& session, const std::string& title, const std::string& step) {
+  const Window window = session.x().findWindow(title);
+  ASSERT_NE(window, 0u) << "the window titled \"" << title << "\" went away"
+                        << session.context(step);
+  ASSERT_TRUE(session.x().focus(window))
+      << "could not focus the window titled \"" << title << "\"" << session.context(step);
 }
 
 }  // namespace e2e

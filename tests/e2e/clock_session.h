@@ -16,6 +16,11 @@
 
 namespace e2e {
 
+// The clock's window and its quit question, as both programs show them.
+constexpr char kClockTitle[] = "Waggler";
+constexpr char kQuitTitle[] = "Quit Program";
+constexpr char kQuitQuestion[] = "Really Quit?";
+
 class ClockSession;
 
 // One of the two programs made from the one source, as the tests drive it.
@@ -76,7 +81,7 @@ class ClockSession {
   // Whether the program runs as a variant that reports GL errors on its output.
   bool checksGl() const { return checksGl_; }
   XDisplay& x() { return *display_; }
-  const std::string& displayName() const { return server_->displayName(); }
+  const std::string& displayName() const { return displayName_; }
   Process& process() { return *process_; }
   // The program's output so far, for failure messages.
   std::string log() const { return fileTail(logPath_); }
@@ -112,7 +117,8 @@ class ClockSession {
   const Program* program_ = nullptr;
   bool checksGl_ = false;
   std::string logPath_;
-  std::unique_ptr<XServer> server_;
+  std::unique_ptr<Process> server_;
+  std::string displayName_;
   std::unique_ptr<XDisplay> display_;
   std::unique_ptr<Process> process_;
   bool fakedTime_ = false;  // started through faketime's wrapper
@@ -125,5 +131,10 @@ void startSession(const Program& program, const SessionOptions& options,
 // keyboard focus (there is no window manager to do it); with `client`, waits for the dial
 // drawn in it too.
 void showClock(ClockSession& session, Window* clock, Rect* client = nullptr);
+// Presses `key` at the clock and expects the quit question, with its text and buttons; `step`
+// names the screenshots of a failure.
+void askToQuit(ClockSession& session, Window clock, KeySym key, const std::string& step);
+// Gives the keyboard focus to the window titled `title`, which must be there.
+void focusWindow(ClockSession& session, const std::string& title, const std::string& step);
 
 }  // namespace e2e

@@ -1,14 +1,14 @@
-// Processes through fork and execvpe, so that the environment, the log and the inherited fds
-// are exactly what the test asks for.
+// Processes through posix_spawnp, so that the environment, the log and the inherited fds are
+// exactly what the test asks for.
 #include "tests/e2e/process.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -24,7 +24,8 @@ std::string errnoText(const std::string& what) {
 
 namespace {
 
-// Closing the fds above 2 keeps the test's X connection and pipes out of the program.
+// The program gets stdin from /dev/null, the log as stdout and stderr, `passFd` as fd 3 and no
+// other fd: the test's X connection and pipes stay out. posix_spawnp reports a failed exec.
 pid_t spawn(const std::vector<std::string>& argv, const Env& env, const std::string& logPath,
             int passFd, std::string* error) {
   std::map<std::string, std::string> merged;
@@ -47,65 +48,26 @@ pid_t spawn(const std::vector<std::string>& argv, const Env& env, const std::str
   for (auto& s : argCopy) args.push_back(s.data());
   args.push_back(nullptr);
 
-  int logFd = -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   if (!logPath.empty()) {
-    logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (logFd < 0) {
-      *error = errnoText("cannot open " + logPath);
-      return -1;
-    }
+    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
   }
-  int errPipe[2];
-  if (pipe2(errPipe, O_CLOEXEC) != 0) {
-    *error = errnoText("pipe");
-    if (logFd >= 0) ::close(logFd);
-    return -1;
-  }
-  const long maxFd = std::min(sysconf(_SC_OPEN_MAX), 4096L);
-  pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    if (logFd >= 0) {
-      dup2(logFd, 1);
-      dup2(logFd, 2);
-    }
-    int devnull = ::open("/dev/null", O_RDONLY);
-    if (devnull >= 0) dup2(devnull, 0);
-    int errFd = errPipe[1];
-    if (passFd >= 0 && errFd == 3) errFd = fcntl(3, F_DUPFD_CLOEXEC, 10);
-    if (passFd >= 0) {
-      if (passFd == 3) {
-        fcntl(3, F_SETFD, 0);
-      } else {
-        dup2(passFd, 3);
-      }
-    }
-    for (int fd = passFd >= 0 ? 4 : 3; fd < maxFd; ++fd)
-      if (fd != errFd) ::close(fd);
-    execvpe(args[0], args.data(), envp.data());
-    int code = errno;
-    (void)!write(errFd, &code, sizeof code);
-    _exit(127);
-  }
-  ::close(errPipe[1]);
-  if (logFd >= 0) ::close(logFd);
-  if (pid < 0) {
-    *error = errnoText("fork");
-    ::close(errPipe[0]);
-    return -1;
-  }
-  // Also set here, so that the group exists before the parent may signal it.
-  setpgid(pid, pid);
-  int code = 0;
-  ssize_t got = read(errPipe[0], &code, sizeof code);
-  ::close(errPipe[0]);
-  if (got == sizeof code) {
-    waitpid(pid, nullptr, 0);
-    errno = code;
-    *error = errnoText("cannot start " + argv[0]);
-    return -1;
-  }
-  return pid;
+  if (passFd >= 0) posix_spawn_file_actions_adddup2(&actions, passFd, 3);
+  posix_spawn_file_actions_addclosefrom_np(&actions, passFd >= 0 ? 4 : 3);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);  // group 0: one of its own
+  pid_t pid = -1;
+  errno = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (errno == 0) return pid;
+  *error = errnoText("cannot start " + argv[0]);
+  return -1;
 }
 
 }  // namespace
@@ -157,6 +119,11 @@ void Process::kill() {
   ::kill(pid_, SIGKILL);
   int status = 0;
   exitCode_ = waitpid(pid_, &status, 0) == pid_ ? exitCodeOf(status) : -1;
+}
+
+void Process::stop(Millis grace) {
+  if (!exitCode_) ::kill(pid_, SIGTERM);
+  if (!waitExit(grace)) kill();
 }
 
 RunResult runCommand(const std::vector<std::string>& argv, const Env& env, Millis timeout) {

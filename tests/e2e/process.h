@@ -38,6 +38,8 @@ class Process {
   std::optional<int> waitExit(Millis timeout);
   // Kills the whole process group and reaps the child.
   void kill();
+  // Asks the process to end (SIGTERM) and kills it when it has not within `grace`.
+  void stop(Millis grace);
   std::optional<int> exitCode() const { return exitCode_; }
 
  private:

@@ -12,10 +12,6 @@ using namespace e2e;
 
 namespace {
 
-const char kClockTitle[] = "Waggler";
-const char kBoxTitle[] = "Quit Program";
-const char kQuestion[] = "Really Quit?";
-
 class ClockProgram : public ::testing::TestWithParam<const Program*> {
  protected:
   void SetUp() override { startSession(*GetParam(), options(), &session_); }
@@ -25,39 +21,18 @@ class ClockProgram : public ::testing::TestWithParam<const Program*> {
 
   XDisplay& x() { return session_->x(); }
 
-  // Presses `key` at the clock and expects the quit question, with its text and buttons.
-  void askToQuit(Window clock, KeySym key, const std::string& step) {
-    ASSERT_TRUE(x().focus(clock)) << "could not focus the clock window"
-                                  << session_->context(step + "-focus-clock");
-    x().tapKey(key);
-    ASSERT_NE(session_->waitForWindow(kBoxTitle, kBoxTimeout), 0u)
-        << "expected a window titled \"Quit Program\" after the key; none appeared"
-        << session_->context(step + "-question");
-    EXPECT_EQ(session_->waitForMessageBox(kBoxTitle, kQuestion, {"Yes", "No"}), "")
-        << "the quit question is not \"Really Quit?\" with Yes and No"
-        << session_->context(step + "-question-content");
-    keepScreenshot(x(), step + "-question");
-  }
-
-  void focusBox(const std::string& step) {
-    Window box = x().findWindow(kBoxTitle);
-    ASSERT_NE(box, 0u) << "the question went away before it was answered"
-                       << session_->context(step);
-    ASSERT_TRUE(x().focus(box)) << "could not focus the question" << session_->context(step);
-  }
-
   // After No: the question has gone, the clock runs on with its window, and the key that
   // answered does not come back to it as a new question.
   void expectStillRunning(const std::string& step) {
-    ASSERT_TRUE(x().waitForWindowGone(kBoxTitle, kBoxTimeout))
+    ASSERT_TRUE(x().waitForWindowGone(kQuitTitle, kBoxTimeout))
         << "expected the question to close after No; it is still shown"
         << session_->context(step + "-question-stays");
     std::vector<std::string> mapped;
     x().takeMappedTitles();
-    const auto code = session_->waitExitNoting(kQuietPeriod, &mapped, kBoxTitle);
+    const auto code = session_->waitExitNoting(kQuietPeriod, &mapped, kQuitTitle);
     ASSERT_FALSE(code) << "expected the clock to run on after No; it exited with code " << *code
                        << session_->context(step + "-exited");
-    EXPECT_EQ(std::count(mapped.begin(), mapped.end(), kBoxTitle), 0)
+    EXPECT_EQ(std::count(mapped.begin(), mapped.end(), kQuitTitle), 0)
         << "expected no new question after answering No; windows shown: " << joined(mapped)
         << session_->context(step + "-asked-again");
     EXPECT_NE(x().findWindow(kClockTitle), 0u)
@@ -78,13 +53,13 @@ class ClockProgram : public ::testing::TestWithParam<const Program*> {
   void answerNoThenYes(KeySym key) {
     Window clock = 0;
     ASSERT_NO_FATAL_FAILURE(showClock(*session_, &clock));
-    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, key, "first"));
-    ASSERT_NO_FATAL_FAILURE(focusBox("focus-question"));
+    ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, key, "first"));
+    ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "focus-question"));
     session_->answerNo();
     ASSERT_NO_FATAL_FAILURE(expectStillRunning("answered-no"));
     // It still listens: the same key asks again, and this time Yes ends it.
-    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, key, "second"));
-    ASSERT_NO_FATAL_FAILURE(focusBox("focus-second-question"));
+    ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, key, "second"));
+    ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "focus-second-question"));
     session_->answerYes();
     expectExitCode2("answered-yes");
   }
@@ -92,8 +67,8 @@ class ClockProgram : public ::testing::TestWithParam<const Program*> {
   void answerYes(KeySym key) {
     Window clock = 0;
     ASSERT_NO_FATAL_FAILURE(showClock(*session_, &clock));
-    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, key, "question"));
-    ASSERT_NO_FATAL_FAILURE(focusBox("focus-question"));
+    ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, key, "question"));
+    ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "focus-question"));
     session_->answerYes();
     expectExitCode2("answered-yes");
   }
@@ -102,8 +77,8 @@ class ClockProgram : public ::testing::TestWithParam<const Program*> {
   void expectClosedWithoutQuestion(const std::string& step) {
     std::vector<std::string> mapped;
     // A question blocks the exit: no need to wait out the timeout.
-    const auto code = session_->waitExitNoting(kExitTimeout, &mapped, kBoxTitle);
-    ASSERT_EQ(std::count(mapped.begin(), mapped.end(), kBoxTitle), 0)
+    const auto code = session_->waitExitNoting(kExitTimeout, &mapped, kQuitTitle);
+    ASSERT_EQ(std::count(mapped.begin(), mapped.end(), kQuitTitle), 0)
         << "expected no question when the window is closed; windows shown: " << joined(mapped)
         << session_->context(step + "-asked");
     ASSERT_TRUE(code) << "expected the program to end within " << kExitTimeout.count()
@@ -155,8 +130,8 @@ TEST_P(ClockProgram, ReturnAsksAndYesEndsWithExitCode2) {
 TEST_P(ClockProgram, ClickingNoKeepsTheClockRunning) {
   Window clock = 0;
   ASSERT_NO_FATAL_FAILURE(showClock(*session_, &clock));
-  ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, "question"));
-  auto no = session_->buttonCentre(kBoxTitle, "No");
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, XK_Escape, "question"));
+  auto no = session_->buttonCentre(kQuitTitle, "No");
   ASSERT_TRUE(no) << "could not find the button No on the question" << session_->context("find-no");
   x().click(no->first, no->second, 1);
   ASSERT_NO_FATAL_FAILURE(expectStillRunning("clicked-no"));
@@ -187,13 +162,13 @@ TEST_P(ClockProgram, TheQuestionAnswersTheKeysOfAWindowsYesNoBox) {
       {XK_n}, {XK_Tab, XK_Return}, {XK_Right, XK_space}, {XK_Tab, XK_Tab, XK_Left, XK_Return}};
   for (size_t i = 0; i < noKeys.size(); ++i) {
     const std::string step = "keys-" + std::to_string(i);
-    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, step));
-    ASSERT_NO_FATAL_FAILURE(focusBox(step + "-focus"));
+    ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, XK_Escape, step));
+    ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, step + "-focus"));
     for (KeySym key : noKeys[i]) x().tapKey(key);
     ASSERT_NO_FATAL_FAILURE(expectStillRunning(step + "-no"));
   }
-  ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, "keys-y"));
-  ASSERT_NO_FATAL_FAILURE(focusBox("keys-y-focus"));
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, XK_Escape, "keys-y"));
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "keys-y-focus"));
   x().tapKey(XK_y);
   expectExitCode2("keys-y");
 }
@@ -208,18 +183,18 @@ TEST_P(HeldKeyClockProgram, AHeldKeyAsksOnce) {
   ASSERT_NO_FATAL_FAILURE(showClock(*session_, &clock));
   x().takeMappedTitles();
   x().pressKey(XK_Escape);
-  ASSERT_NE(session_->waitForWindow(kBoxTitle, kBoxTimeout), 0u) << session_->context("held");
+  ASSERT_NE(session_->waitForWindow(kQuitTitle, kBoxTimeout), 0u) << session_->context("held");
   sleepFor(Millis(1500));
   // Let go at the clock, unseen by the box: Escape must still answer the box afterwards.
   x().focus(clock);
   x().releaseKey(XK_Escape);
   sleepFor(kQuietPeriod);
   auto mapped = x().takeMappedTitles();
-  EXPECT_EQ(std::count(mapped.begin(), mapped.end(), kBoxTitle), 1)
+  EXPECT_EQ(std::count(mapped.begin(), mapped.end(), kQuitTitle), 1)
       << "windows shown: " << joined(mapped) << session_->context("held-escape");
-  ASSERT_NE(x().findWindow(kBoxTitle), 0u)
+  ASSERT_NE(x().findWindow(kQuitTitle), 0u)
       << "a held key answered the question" << session_->context("held-answered");
-  ASSERT_NO_FATAL_FAILURE(focusBox("held-focus"));
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "held-focus"));
   const KeySym no = GetParam()->noKey;
   x().pressKey(no);
   ASSERT_NO_FATAL_FAILURE(expectStillRunning("held-no"));
@@ -255,14 +230,14 @@ TEST_P(ThreadCheckedClockProgram, TenQuestionsStartNoThreadAndRaceNothing) {
   const size_t threads = threadCount(session_->process().pid());
   for (int i = 0; i < 10; ++i) {
     const std::string step = "ask-" + std::to_string(i);
-    ASSERT_NO_FATAL_FAILURE(askToQuit(clock, i % 2 ? XK_Return : XK_Escape, step));
+    ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, i % 2 ? XK_Return : XK_Escape, step));
     EXPECT_EQ(threadCount(session_->process().pid()), threads) << step;
-    ASSERT_NO_FATAL_FAILURE(focusBox(step + "-focus"));
+    ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, step + "-focus"));
     session_->answerNo();
     ASSERT_NO_FATAL_FAILURE(expectStillRunning(step + "-no"));
   }
-  ASSERT_NO_FATAL_FAILURE(askToQuit(clock, XK_Escape, "last"));
-  ASSERT_NO_FATAL_FAILURE(focusBox("last-focus"));
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock, XK_Escape, "last"));
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "last-focus"));
   session_->answerYes();
   expectExitCode2("last-yes");
 }

@@ -398,11 +398,9 @@ TEST_P(Scene, AHidesTheDanceLine) {
 
 TEST_P(Scene, FramesKeepComingWhileTheQuitQuestionIsUp) {
   ASSERT_NO_FATAL_FAILURE(start(kRunningFromNoon));
-  tap(XK_Escape);
-  ASSERT_NE(session_->waitForWindow("Quit Program", kBoxTimeout), 0u) << context("question");
-  Window box = x().findWindow("Quit Program");
-  auto boxInfo = x().info(box);
-  ASSERT_TRUE(boxInfo);
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock_, XK_Escape, "question"));
+  auto boxInfo = x().info(x().findWindow(kQuitTitle));
+  ASSERT_TRUE(boxInfo) << context("question-gone");
   // The box hides the middle of the dial: count changes around it, over half a dance cycle.
   const Rect hidden = boxInfo->frame;
   const Rect dial{client_.x, client_.y, client_.width, client_.height - 40};
@@ -419,9 +417,9 @@ TEST_P(Scene, FramesKeepComingWhileTheQuitQuestionIsUp) {
       Millis(250));
   EXPECT_GT(changed, 50) << "the bee should move while the question is shown"
                          << context("frames-under-question");
-  x().focus(box);
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "focus-question"));
   session_->answerNo();
-  EXPECT_TRUE(x().waitForWindowGone("Quit Program", kBoxTimeout)) << context("answer-no");
+  EXPECT_TRUE(x().waitForWindowGone(kQuitTitle, kBoxTimeout)) << context("answer-no");
 }
 
 INSTANTIATE_TEST_SUITE_P(LinuxProgram, Scene, ::testing::Values(&linuxProgram));
@@ -508,13 +506,11 @@ TEST_P(DegradedStart, ReportsOnceBeforeTheWindowThenRuns) {
   ASSERT_NO_FATAL_FAILURE(startSession(linuxProgram, options, &session));
   ASSERT_NE(session->waitForWindow(v.caption, kBoxTimeout), 0u)
       << "expected a box titled \"" << v.caption << "\"" << session->context("box");
-  EXPECT_EQ(session->x().findWindow("Waggler"), 0u)
+  EXPECT_EQ(session->x().findWindow(kClockTitle), 0u)
       << "the clock must wait for the answer" << session->context("window-before-answer");
   EXPECT_EQ(session->waitForMessageBox(v.caption, v.text, {"OK"}), "")
       << session->context("box-content");
-  Window box = session->x().findWindow(v.caption);
-  ASSERT_NE(box, 0u);
-  session->x().focus(box);
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session, v.caption, "focus-box"));
   session->answerYes();  // Return answers OK
   Window clock;
   ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock));  // the clock runs after the report

@@ -20,8 +20,8 @@
 
 namespace e2e {
 
-std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& extraArgs,
-                                        std::string* error) {
+std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
+                                      std::string* displayName, std::string* error) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     *error = errnoText("pipe");
@@ -30,11 +30,10 @@ std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& extraArg
   std::vector<std::string> argv = {"Xvfb",        "-displayfd", "3",   "-screen", "0",
                                    "1024x768x24", "-nolisten",  "tcp", "-noreset"};
   argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
-  std::unique_ptr<XServer> server(new XServer);
   const std::string log = artifactPath("xvfb", "log");
-  server->process_ = Process::start(argv, {}, log, error, fds[1]);
+  auto server = Process::start(argv, {}, log, error, fds[1]);
   ::close(fds[1]);
-  if (!server->process_) {
+  if (!server) {
     ::close(fds[0]);
     return nullptr;
   }
@@ -49,7 +48,7 @@ std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& extraArg
       ssize_t n = read(fds[0], &c, 1);
       if (n <= 0 || c == '\n') break;
       number += c;
-    } else if (!server->process_->running()) {
+    } else if (!server->running()) {
       break;
     }
   }
@@ -58,14 +57,8 @@ std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& extraArg
     *error = "Xvfb did not report a display number; its log: " + fileTail(log);
     return nullptr;
   }
-  server->name_ = ":" + number;
+  *displayName = ":" + number;
   return server;
-}
-
-XServer::~XServer() {
-  if (!process_ || process_->exitCode()) return;
-  ::kill(process_->pid(), SIGTERM);
-  if (!process_->waitExit(Millis(5000))) process_->kill();
 }
 
 namespace {
@@ -150,10 +143,6 @@ XDisplay::~XDisplay() {
   if (display_) XCloseDisplay(display_);
 }
 
-void XDisplay::sync() {
-  XSync(display_, False);
-}
-
 bool XDisplay::hasExtension(const std::string& name) {
   int opcode, event, error;
   return XQueryExtension(display_, name.c_str(), &opcode, &event, &error);
@@ -223,14 +212,17 @@ bool XDisplay::focus(Window window) {
 }
 
 void XDisplay::pressKey(KeySym key) {
-  KeyCode code = XKeysymToKeycode(display_, key);
-  XTestFakeKeyEvent(display_, code, True, CurrentTime);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, CurrentTime);
   XSync(display_, False);
 }
 
 void XDisplay::releaseKey(KeySym key) {
-  KeyCode code = XKeysymToKeycode(display_, key);
-  XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), False, CurrentTime);
+  XSync(display_, False);
+}
+
+void XDisplay::button(int number, bool down) {
+  XTestFakeButtonEvent(display_, number, down, CurrentTime);
   XSync(display_, False);
 }
 
@@ -254,36 +246,30 @@ void XDisplay::moveMouse(int x, int y) {
   XSync(display_, False);
 }
 
-void XDisplay::click(int x, int y, int button) {
+void XDisplay::click(int x, int y, int number) {
   moveMouse(x, y);
   sleepFor(Millis(20));
-  XTestFakeButtonEvent(display_, button, True, CurrentTime);
-  XSync(display_, False);
+  button(number, true);
   sleepFor(Millis(30));
-  XTestFakeButtonEvent(display_, button, False, CurrentTime);
-  XSync(display_, False);
+  button(number, false);
 }
 
 void XDisplay::rightDrag(int fromX, int fromY, int toX, int toY, int steps) {
   moveMouse(fromX, fromY);
   sleepFor(Millis(20));
-  XTestFakeButtonEvent(display_, 3, True, CurrentTime);
-  XSync(display_, False);
+  button(3, true);
   for (int i = 1; i <= steps; ++i) {
     sleepFor(Millis(20));
     moveMouse(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);
   }
   sleepFor(Millis(20));
-  XTestFakeButtonEvent(display_, 3, False, CurrentTime);
-  XSync(display_, False);
+  button(3, false);
 }
 
 void XDisplay::wheel(int notches) {
-  const int button = notches > 0 ? 4 : 5;
   for (int i = 0; i < std::abs(notches); ++i) {
-    XTestFakeButtonEvent(display_, button, True, CurrentTime);
-    XTestFakeButtonEvent(display_, button, False, CurrentTime);
-    XSync(display_, False);
+    button(notches > 0 ? 4 : 5, true);
+    button(notches > 0 ? 4 : 5, false);
     sleepFor(Millis(20));
   }
 }

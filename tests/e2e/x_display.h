@@ -18,22 +18,9 @@ typedef unsigned long XID;
 namespace e2e {
 
 // A private Xvfb on a free display number (chosen by the server through -displayfd), screen
-// 1024x768x24. Stopped when destroyed.
-class XServer {
- public:
-  static std::unique_ptr<XServer> start(const std::vector<std::string>& extraArgs,
-                                        std::string* error);
-  ~XServer();
-  XServer(const XServer&) = delete;
-  XServer& operator=(const XServer&) = delete;
-
-  const std::string& displayName() const { return name_; }  // ":N"
-
- private:
-  XServer() = default;
-  std::unique_ptr<Process> process_;
-  std::string name_;
-};
+// 1024x768x24; `displayName` gets ":N". Stop it with Process::stop, which lets it clean up.
+std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
+                                      std::string* displayName, std::string* error);
 
 using Window = XID;
 using KeySym = XID;
@@ -94,14 +81,13 @@ class XDisplay {
   bool hasExtension(const std::string& name);
 
   ::Display* raw() { return display_; }
-  void sync();
 
  private:
   XDisplay() = default;
   void drainEvents();
+  void button(int number, bool down);
   ::Display* display_ = nullptr;
   Window root_ = 0;
-  std::vector<Window> pendingMaps_;
   std::vector<std::string> mappedTitles_;
 };
 

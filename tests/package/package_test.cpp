@@ -61,13 +61,9 @@ TEST(WindowsZip, ItsExeShowsTheClockUnderWineAndQuitsWithExitCode2) {
   Rect client;
   ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock, &client));
 
-  session->x().tapKey(XK_Return);
-  const Window box = session->waitForWindow("Quit Program", kBoxTimeout);
-  ASSERT_NE(box, 0u) << "no quit question" << session->context("question");
   // With the manifest's common controls the box must still read as before.
-  EXPECT_EQ(session->waitForMessageBox("Quit Program", "Really Quit?", {"Yes", "No"}), "")
-      << session->context("question-content");
-  ASSERT_TRUE(session->x().focus(box)) << session->context("focus-question");
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session, clock, XK_Return, "question"));
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session, kQuitTitle, "focus-question"));
   session->answerYes();
   EXPECT_EQ(session->process().waitExit(kExitTimeout), 2) << session->context("answered-yes");
 }
