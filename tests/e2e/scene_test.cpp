@@ -138,7 +138,7 @@ class Scene : public ::testing::TestWithParam<const Program*> {
     XStoreName(raw, other, "Other");
     XMapWindow(raw, other);
     XSync(raw, False);
-    return x().waitForWindow("Other", kBoxTimeout) ? other : 0;
+    return session_->waitForWindow("Other", kBoxTimeout) ? other : 0;
   }
   void closeOtherWindow(::Window other) {
     XDestroyWindow(x().raw(), other);

@@ -181,12 +181,6 @@ Window XDisplay::findWindow(const std::string& title) {
   return 0;
 }
 
-Window XDisplay::waitForWindow(const std::string& title, Millis timeout) {
-  Window w = 0;
-  pollUntil(timeout, [&] { return (w = findWindow(title)) != 0; });
-  return w;
-}
-
 bool XDisplay::waitForWindowGone(const std::string& title, Millis timeout) {
   return pollUntil(timeout, [&] { return findWindow(title) == 0; });
 }

@@ -45,8 +45,6 @@ class XDisplay {
   std::vector<WindowInfo> titledWindows();
   // The first viewable window with exactly this title, or 0.
   Window findWindow(const std::string& title);
-  // Polls until a viewable window with this title exists; 0 after the timeout.
-  Window waitForWindow(const std::string& title, Millis timeout);
   // Polls until no viewable window with this title exists; false after the timeout.
   bool waitForWindowGone(const std::string& title, Millis timeout);
   std::optional<WindowInfo> info(Window window);
