@@ -4,16 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-struct Rgb {
-  std::uint8_t r, g, b;
-};
+#include "tools/picture.h"
 
-// A picture as seen upright: rows top first, `width` pixels each.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<Rgb> pixels;
-  Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
+using pictures::Picture;
+using pictures::Rgb;
 
 Picture drawStripes();
 Picture drawHoneycomb();

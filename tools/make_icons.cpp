@@ -1,8 +1,6 @@
 // Draws the program's icon from the clock itself: one offscreen frame of the dial with the bee,
 // cut to a rounded square and scaled to each icon size, written as PNG files and a Windows .ico.
 // Usage: make_icons [folder]   (default resources/icons)
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,11 +11,14 @@
 #include "app/state.h"
 #include "render/frame.h"
 #include "tests/support/scene.h"
+#include "tools/picture.h"
+
+using namespace pictures;
 
 namespace {
 
-// Straight (not premultiplied) RGBA, rows top-down.
-struct Picture {
+// Where the icons are drawn and scaled: straight (not premultiplied) RGBA, rows top-down.
+struct Canvas {
   int size = 0;
   std::vector<float> rgba;
   float* at(int x, int y) { return &rgba[(static_cast<size_t>(y) * size + x) * 4]; }
@@ -37,8 +38,8 @@ const double smallHalfSide = 56.0;
 // Ten past ten, the bee half-way along its waggle run and pointing straight along it. The
 // square kept shows `halfSide` scene units either side of the dial's centre: the whole dial
 // for large icons, the bee close up for small ones, where numerals would be specks.
-Picture drawClock(double halfSide) {
-  Picture picture;
+Canvas drawClock(double halfSide) {
+  Canvas picture;
   std::string reason;
   const int height = drawnSize + 2 * margin;
   if (!prepareScene(drawnSize, height, reason)) {
@@ -52,13 +53,12 @@ Picture drawClock(double halfSide) {
   clockState.eyeZ = static_cast<float>(halfSide / halfView - 5.0);
   renderFrame();
   glFinish();
-  const std::vector<Pixel> pixels = readFrame(drawnSize, height);
+  const Picture frame = readPicture(drawnSize, height);
   picture.size = drawnSize;
   picture.rgba.resize(static_cast<size_t>(drawnSize) * drawnSize * 4);
   for (int y = 0; y < drawnSize; ++y)
     for (int x = 0; x < drawnSize; ++x) {
-      // GL rows run bottom-up.
-      const Pixel& p = pixels[static_cast<size_t>(height - 1 - margin - y) * drawnSize + x];
+      const Rgb p = frame.at(x, margin + y);
       float* q = picture.at(x, y);
       q[0] = p.r / 255.0f, q[1] = p.g / 255.0f, q[2] = p.b / 255.0f, q[3] = 1.0f;
     }
@@ -67,9 +67,9 @@ Picture drawClock(double halfSide) {
 }
 
 // Each target pixel averages the source area it covers, partly covered pixels by their share.
-Picture scaleDown(const Picture& source, int size) {
+Canvas scaleDown(const Canvas& source, int size) {
   const double step = static_cast<double>(source.size) / size;
-  Picture out;
+  Canvas out;
   out.size = size;
   out.rgba.assign(static_cast<size_t>(size) * size * 4, 0.0f);
   std::vector<std::vector<std::pair<int, double>>> spans(size);
@@ -94,7 +94,7 @@ Picture scaleDown(const Picture& source, int size) {
 
 // Rounds the corners: alpha is the share of each pixel inside a square with corners of radius
 // one sixth of the side, sampled 8 by 8.
-void roundCorners(Picture& picture) {
+void roundCorners(Canvas& picture) {
   const double side = picture.size, radius = side / 6.0;
   for (int y = 0; y < picture.size; ++y)
     for (int x = 0; x < picture.size; ++x) {
@@ -110,27 +110,19 @@ void roundCorners(Picture& picture) {
     }
 }
 
-std::vector<std::uint8_t> toBytes(const Picture& picture) {
-  std::vector<std::uint8_t> bytes(picture.rgba.size());
-  for (size_t i = 0; i < bytes.size(); ++i)
-    bytes[i] =
-        static_cast<std::uint8_t>(std::lround(std::clamp(picture.rgba[i], 0.0f, 1.0f) * 255));
-  return bytes;
-}
-
-std::vector<std::uint8_t> encodePng(const Picture& picture) {
-  png_image image = {};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = image.height = static_cast<png_uint_32>(picture.size);
-  image.format = PNG_FORMAT_RGBA;
-  const std::vector<std::uint8_t> pixels = toBytes(picture);
-  png_alloc_size_t length = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &length, 0, pixels.data(), 0, nullptr)) return {};
-  std::vector<std::uint8_t> png(length);
-  if (!png_image_write_to_memory(&image, png.data(), &length, 0, pixels.data(), 0, nullptr))
-    return {};
-  png.resize(length);
-  return png;
+// Rounded to 8 bits a channel.
+Picture toPicture(const Canvas& canvas) {
+  auto byte = [](float v) {
+    return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255));
+  };
+  Picture picture(canvas.size, canvas.size);
+  picture.alpha.resize(picture.pixels.size());
+  for (size_t i = 0; i < picture.pixels.size(); ++i) {
+    const float* p = &canvas.rgba[i * 4];
+    picture.pixels[i] = {byte(p[0]), byte(p[1]), byte(p[2])};
+    picture.alpha[i] = byte(p[3]);
+  }
+  return picture;
 }
 
 void put16(std::vector<std::uint8_t>& out, unsigned v) {
@@ -143,8 +135,7 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 // An icon image as Windows has always read it: a 32-bit bottom-up DIB with its height doubled
 // for the AND mask, which follows it (all zero: the alpha channel decides).
 std::vector<std::uint8_t> encodeDib(const Picture& picture) {
-  const int n = picture.size;
-  const std::vector<std::uint8_t> pixels = toBytes(picture);
+  const int n = picture.width;
   const int maskRow = ((n + 31) / 32) * 4;
   std::vector<std::uint8_t> out;
   put32(out, 40), put32(out, n), put32(out, 2 * n), put16(out, 1), put16(out, 32);
@@ -152,8 +143,9 @@ std::vector<std::uint8_t> encodeDib(const Picture& picture) {
   put32(out, 0), put32(out, 0);
   for (int y = n - 1; y >= 0; --y)
     for (int x = 0; x < n; ++x) {
-      const std::uint8_t* p = &pixels[(static_cast<size_t>(y) * n + x) * 4];
-      out.push_back(p[2]), out.push_back(p[1]), out.push_back(p[0]), out.push_back(p[3]);
+      const Rgb p = picture.at(x, y);
+      out.push_back(p.b), out.push_back(p.g), out.push_back(p.r);
+      out.push_back(picture.alpha[static_cast<size_t>(y) * n + x]);
     }
   out.resize(out.size() + static_cast<size_t>(maskRow) * n, 0);
   return out;
@@ -176,24 +168,17 @@ std::vector<std::uint8_t> encodeIco(
   return out;
 }
 
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool ok =
-      !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : "resources/icons";
-  const Picture dial = drawClock(200.0), bee = drawClock(smallHalfSide);
+  const Canvas dial = drawClock(200.0), bee = drawClock(smallHalfSide);
   if (dial.size == 0 || bee.size == 0) return 1;
   std::vector<std::pair<int, std::vector<std::uint8_t>>> icoImages;
   for (int size : pngSizes) {
-    Picture icon = scaleDown(size < wholeDialFrom ? bee : dial, size);
-    roundCorners(icon);
+    Canvas scaled = scaleDown(size < wholeDialFrom ? bee : dial, size);
+    roundCorners(scaled);
+    const Picture icon = toPicture(scaled);
     const std::string path = folder + "/waggler-" + std::to_string(size) + ".png";
     if (!writeFile(path, encodePng(icon))) {
       std::fprintf(stderr, "make_icons: cannot write %s\n", path.c_str());

@@ -1,6 +1,6 @@
-// Windows: the records behind HWND and HDC, the frame around the client area, and the calls
-// the other topics make on windows (window.cpp). Included by the stand-in's files that use
-// windows or device contexts, and by the layer's tests.
+// Windows: the records behind HWND and HDC, and the calls the other topics make on windows
+// (window.cpp). Included by the stand-in's files that use windows or device contexts, and by
+// the layer's tests.
 #pragma once
 
 #include <SDL.h>
@@ -8,18 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/window_frame.h"
 #include "platform/win32.h"
-
-// Frame and caption around the client area of a WS_OVERLAPPEDWINDOW window, in pixels.
-// Measured under Wine 8 (the .exe's other home): a 400 by 400 window at (1, 1) has a
-// 392 by 373 client area whose origin is at (5, 24). Using the same figures here gives both
-// programs the same client size and puts the client area at the same place on the screen.
-namespace nonClient {
-const int left = 4;
-const int top = 23;
-const int right = 4;
-const int bottom = 4;
-}  // namespace nonClient
 
 // A device context: of one window, or of the screen (GetDC(nullptr)).
 struct HDC__ {

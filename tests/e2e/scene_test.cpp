@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <thread>
 
 #include "tests/e2e/harness.h"
 
@@ -20,12 +19,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr Millis kStartTimeout{60000};
-constexpr Millis kBoxTimeout{15000};
-// How long a change may take to show: frames come every 20 ms, far later on a loaded machine.
-constexpr Millis kShowTimeout{15000};
-// Long enough for a key held elsewhere to have moved the eye, were it going to.
-constexpr Millis kQuietPeriod{400};
 // Three o'clock, standing still: the dance stays at its first frame.
 const char kFrozenAtThree[] = "2024-05-06 03:00:00";
 // Noon, running on from there.
@@ -38,7 +31,7 @@ struct Counts {
 // Pixels of kinds the clock draws: the cleared background, grey numerals, the white digital
 // time, and white specular highlights near the dial's centre. The bottom rows (credit) are left
 // out.
-Counts countKinds(const Image& screen, const Rect& client) {
+Counts countKinds(const Picture& screen, const Rect& client) {
   Counts c;
   const int cx = client.x + client.width / 2, cy = client.y + client.height / 2;
   for (int y = client.y; y < client.y + client.height - 40; ++y)
@@ -53,19 +46,9 @@ Counts countKinds(const Image& screen, const Rect& client) {
   return c;
 }
 
-int differingPixels(const Image& a, const Image& b, const Rect& area) {
-  int count = 0;
-  for (int y = area.y; y < area.y + area.height; ++y)
-    for (int x = area.x; x < area.x + area.width; ++x) {
-      const Rgb p = a.at(x, y), q = b.at(x, y);
-      count += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 40;
-    }
-  return count;
-}
-
 // Centre of the bee's dark parts (thorax, head, eyes, legs) within 110 pixels of the dial's
 // centre, where nothing else dark is drawn, in client coordinates.
-bool beeCentre(const Image& screen, const Rect& client, double& x, double& y) {
+bool beeCentre(const Picture& screen, const Rect& client, double& x, double& y) {
   const int cx = client.x + client.width / 2, cy = client.y + client.height / 2;
   double sumX = 0, sumY = 0;
   int count = 0;
@@ -95,57 +78,34 @@ void setClockFile(const std::string& path, const std::string& time) {
 // Where the bee's dark parts stand, once two grabs in a row agree (a repaint caught half-way
 // must not count); nothing when they never do.
 std::optional<std::pair<double, double>> beeStandingStill(XDisplay& display, const Rect& client) {
-  const auto deadline = Clock::now() + kShowTimeout;
-  double lastX = -100, lastY = -100;
-  while (Clock::now() < deadline) {
-    double x, y;
-    if (beeCentre(display.grabScreen(), client, x, y)) {
-      if (std::abs(x - lastX) < 0.5 && std::abs(y - lastY) < 0.5) return std::make_pair(x, y);
-      lastX = x, lastY = y;
-    }
-    std::this_thread::sleep_for(Millis(100));
-  }
-  return std::nullopt;
+  double x = -100, y = -100, lastX = x, lastY = y;
+  const bool still = pollUntil(
+      kShowTimeout,
+      [&] {
+        lastX = x, lastY = y;
+        return beeCentre(display.grabScreen(), client, x, y) && std::abs(x - lastX) < 0.5 &&
+               std::abs(y - lastY) < 0.5;
+      },
+      Millis(100));
+  return still ? std::optional(std::make_pair(x, y)) : std::nullopt;
 }
 
-// Starts a clock and waits for its drawn client area; fails the test when either is missing.
-void startDrawn(Build build, const SessionOptions& options, std::unique_ptr<ClockSession>& session,
-                Rect& client) {
-  std::string error;
-  session = ClockSession::start(build, options, &error);
-  ASSERT_TRUE(session) << "could not start " << buildName(build) << ": " << error;
-  Window clock = session->waitForWindow("Waggler", kStartTimeout);
-  ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
-  const auto drawn = session->drawnClientArea(clock, kStartTimeout);
-  ASSERT_TRUE(drawn) << "no dial drawn" << session->context("dial");
-  client = *drawn;
-}
-
-class Scene : public ::testing::TestWithParam<Build> {
+class Scene : public ::testing::TestWithParam<const Program*> {
  protected:
-  void start(const std::string& fixedTime, const std::string& program = "") {
+  void start(const std::string& fixedTime) {
     SessionOptions options;
     options.fixedTime = fixedTime;
-    // The Linux program runs as its checking variant, which reports GL errors on its output.
-    options.program =
-        program.empty() && GetParam() == Build::kLinux ? WAGGLER_E2E_CHECK_GL_PROGRAM : program;
+    options.program = GetParam()->glCheckingPath;  // where there is one: see TearDown
     // Only the wall clock stands still; timers keep their pace.
     options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
-    std::string error;
-    session_ = ClockSession::start(GetParam(), options, &error);
-    ASSERT_TRUE(session_) << "could not start " << buildName(GetParam()) << ": " << error;
-    clock_ = session_->waitForWindow("Waggler", kStartTimeout);
-    ASSERT_NE(clock_, 0u) << "no clock window" << session_->context("start");
-    ASSERT_TRUE(x().focus(clock_)) << session_->context("focus");
-    const auto client = session_->drawnClientArea(clock_, kStartTimeout);
-    ASSERT_TRUE(client) << "no dial drawn" << context("dial");
-    client_ = *client;
+    ASSERT_NO_FATAL_FAILURE(startSession(*GetParam(), options, &session_));
+    ASSERT_NO_FATAL_FAILURE(showClock(*session_, &clock_, &client_));
     // A frozen clock draws the same frame again and again; wait for two alike, so no half-drawn
     // or erased window becomes a test's reference.
     if (fixedTime[0] != '@') {
-      Image previous = shot();
+      Picture previous = shot();
       ASSERT_LT(waitFor(
-                    [&](const Image& s) {
+                    [&](const Picture& s) {
                       const int changed = differingPixels(previous, s, client_);
                       previous = s;
                       return changed;
@@ -156,17 +116,19 @@ class Scene : public ::testing::TestWithParam<Build> {
     }
   }
   void TearDown() override {
-    // The checking variant reports the first GL error of any frame on its output.
-    if (session_) {
+    // A checking variant reports the first GL error of any frame on its output. The .exe has
+    // none, and the test's record says that its GL errors went unchecked.
+    if (session_ && session_->checksGl())
       EXPECT_EQ(session_->log().find("GL error"), std::string::npos)
           << "the program reported a GL error:\n"
           << session_->log();
-    }
+    else if (session_)
+      RecordProperty("gl_errors", "unchecked: the program has no checking variant");
     session_.reset();
   }
 
   XDisplay& x() { return session_->x(); }
-  Image shot() { return x().grabScreen(); }
+  Picture shot() { return x().grabScreen(); }
   Counts counts() { return countKinds(shot(), client_); }
   // A plain window of another client, to take the focus from the clock; 0 if none showed.
   ::Window openOtherWindow() {
@@ -176,7 +138,7 @@ class Scene : public ::testing::TestWithParam<Build> {
     XStoreName(raw, other, "Other");
     XMapWindow(raw, other);
     XSync(raw, False);
-    return x().waitForWindow("Other", Millis(5000)) ? other : 0;
+    return session_->waitForWindow("Other", kBoxTimeout) ? other : 0;
   }
   void closeOtherWindow(::Window other) {
     XDestroyWindow(x().raw(), other);
@@ -192,23 +154,21 @@ class Scene : public ::testing::TestWithParam<Build> {
   // the last measure, for the caller to check and report.
   template <class Measure, class Done>
   int waitFor(Measure measure, Done done, Millis within = kShowTimeout) {
-    const auto deadline = Clock::now() + within;
-    for (;;) {
-      const int value = measure(shot());
-      if (done(value) || Clock::now() >= deadline) return value;
-      std::this_thread::sleep_for(Millis(40));
-    }
+    int value = 0;
+    pollUntil(
+        within, [&] { return done(value = measure(shot())); }, Millis(40));
+    return value;
   }
   // Measures of a screenshot.
-  std::function<int(const Image&)> kind(int Counts::*member) {
-    return [this, member](const Image& s) { return countKinds(s, client_).*member; };
+  std::function<int(const Picture&)> kind(int Counts::*member) {
+    return [this, member](const Picture& s) { return countKinds(s, client_).*member; };
   }
-  std::function<int(const Image&)> black() { return kind(&Counts::black); }
-  std::function<int(const Image&)> grey() { return kind(&Counts::grey); }
-  std::function<int(const Image&)> white() { return kind(&Counts::white); }
-  std::function<int(const Image&)> highlight() { return kind(&Counts::highlight); }
-  std::function<int(const Image&)> differenceFrom(const Image& reference) {
-    return [this, reference](const Image& s) { return differingPixels(reference, s, client_); };
+  std::function<int(const Picture&)> black() { return kind(&Counts::black); }
+  std::function<int(const Picture&)> grey() { return kind(&Counts::grey); }
+  std::function<int(const Picture&)> white() { return kind(&Counts::white); }
+  std::function<int(const Picture&)> highlight() { return kind(&Counts::highlight); }
+  std::function<int(const Picture&)> differenceFrom(const Picture& reference) {
+    return [this, reference](const Picture& s) { return differingPixels(reference, s, client_); };
   }
   static std::function<bool(int)> below(int limit) {
     return [limit](int n) { return n < limit; };
@@ -240,12 +200,12 @@ TEST_P(Scene, BeeStandsLeftOfTheCentreFacingRightAtThreeOClock) {
   EXPECT_GT(bx, abdomenX + 3) << "head and thorax should lie right of the abdomen: facing right"
                               << context("bee-facing");
   std::printf("%s: bee's dark parts centre at (%.1f, %.1f) in a %dx%d client area\n",
-              buildName(GetParam()), bx, by, client_.width, client_.height);
+              GetParam()->description, bx, by, client_.width, client_.height);
 }
 
 TEST_P(Scene, RightDragTurnsTheSceneAndTheWheelDolliesANotchAtATime) {
   ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
-  const Image before = shot();
+  const Picture before = shot();
   const int black0 = countKinds(before, client_).black;
   const int cx = client_.x + client_.width / 2, cy = client_.y + client_.height / 2;
   x().rightDrag(cx, cy - 50, cx, cy + 50);
@@ -290,7 +250,7 @@ TEST_P(Scene, HeldCommaAndFullStopMoveTheEyeOnlyWhileTheClockHasTheFocus) {
   ASSERT_TRUE(x().focus(other));
   const int blackElsewhere = counts().black;
   x().pressKey(XK_comma);
-  std::this_thread::sleep_for(kQuietPeriod);
+  sleepFor(kHeldPeriod);
   x().releaseKey(XK_comma);
   EXPECT_NEAR(counts().black, blackElsewhere, 1000)
       << "keys held while another window has the focus must not move the eye"
@@ -315,12 +275,12 @@ TEST_P(Scene, LetterAndDigitKeysChangeWhatTheyShowOnRelease) {
   // Held with auto-repeat: many presses, one release, so one toggle.
   x().focus(clock_);
   x().pressKey(XK_t);
-  std::this_thread::sleep_for(Millis(1500));
+  sleepFor(Millis(1500));
   x().releaseKey(XK_t);
   EXPECT_NEAR(waitFor(grey(), near(initial.grey, tolerance)), initial.grey, tolerance)
       << "a held T toggles once, on release" << context("held-t");
 
-  const Image arabic = shot();
+  const Picture arabic = shot();
   tap(XK_r);
   EXPECT_GT(waitFor(differenceFrom(arabic), above(1500)), 1500)
       << "R turns the numerals Roman" << context("r");
@@ -353,7 +313,7 @@ TEST_P(Scene, AKeyHeldWhileTheFocusLeavesChangesNothing) {
     x().focus(clock_);
     x().pressKey(key);
     ASSERT_TRUE(x().focus(other));
-    std::this_thread::sleep_for(kQuietPeriod);
+    sleepFor(kHeldPeriod);
     x().releaseKey(key);
   }
   // Back as a user comes back: a click, which the clock ignores but the .exe needs to be active.
@@ -375,7 +335,7 @@ TEST_P(Scene, LettersWorkAfterASwitchToACyrillicLayout) {
   const RunResult switched =
       runCommand({"setxkbmap", "-display", DisplayString(raw), "ru"}, {}, Millis(10000));
   ASSERT_TRUE(switched.finished && switched.exitCode == 0) << switched.output;
-  std::this_thread::sleep_for(Millis(500));  // the layout reaches the program as a notification
+  sleepFor(Millis(500));  // the layout reaches the program as a notification
   x().focus(clock_);
   XTestFakeKeyEvent(raw, keyT, True, 0);
   XTestFakeKeyEvent(raw, keyT, False, 0);
@@ -386,7 +346,7 @@ TEST_P(Scene, LettersWorkAfterASwitchToACyrillicLayout) {
 
 TEST_P(Scene, SpinHighlightAndCameraResetKeys) {
   ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
-  const Image still = shot();
+  const Picture still = shot();
   const int highlight0 = countKinds(still, client_).highlight;
   tap(XK_s);
   EXPECT_GT(waitFor(highlight(), above(highlight0 + 10)), highlight0 + 10)
@@ -398,7 +358,7 @@ TEST_P(Scene, SpinHighlightAndCameraResetKeys) {
   tap(XK_d);
   EXPECT_GT(waitFor(differenceFrom(still), above(5000)), 5000)
       << "D spins the scene" << context("d");
-  const Image spun = shot();
+  const Picture spun = shot();
   EXPECT_GT(waitFor(differenceFrom(spun), above(5000)), 5000)
       << "and goes on spinning" << context("d-on");
   tap(XK_d);
@@ -412,21 +372,20 @@ TEST_P(Scene, AHidesTheDanceLine) {
   // At noon the axis runs straight up from the centre. Look for a frame where the line shows
   // on the axis's inner half while the bee is away from it.
   auto lineSeenAlone = [&](Millis within) {
-    const auto deadline = Clock::now() + within;
     const int cx = client_.x + client_.width / 2, cy = client_.y + client_.height / 2;
     const double unit = (client_.height / 2.0) / (500 * std::tan(22.5 * M_PI / 180));
-    while (Clock::now() < deadline) {
-      const Image s = shot();
-      int onAxis = 0, beside = 0;
-      for (int y = cy + static_cast<int>(10 * unit); y < cy + static_cast<int>(50 * unit); ++y) {
-        const Rgb p = s.at(cx, y);
-        onAxis += p.b > 30;  // the honeycomb has no blue; the line's greys do
-        for (int dx : {-25, -15, 15, 25}) beside += s.at(cx + dx, y).b > 30;
-      }
-      if (onAxis > 15 && beside == 0) return true;
-      std::this_thread::sleep_for(Millis(150));
-    }
-    return false;
+    return pollUntil(
+        within,
+        [&] {
+          const Picture s = shot();
+          int onAxis = 0, beside = 0;
+          for (int y = cy + int(10 * unit); y < cy + int(50 * unit); ++y) {
+            onAxis += s.at(cx, y).b > 30;  // the honeycomb has no blue; the line's greys do
+            for (int dx : {-25, -15, 15, 25}) beside += s.at(cx + dx, y).b > 30;
+          }
+          return onAxis > 15 && beside == 0;
+        },
+        Millis(150));
   };
   EXPECT_TRUE(lineSeenAlone(kShowTimeout)) << "the dance line should show" << context("line");
   tap(XK_a);
@@ -439,55 +398,51 @@ TEST_P(Scene, AHidesTheDanceLine) {
 
 TEST_P(Scene, FramesKeepComingWhileTheQuitQuestionIsUp) {
   ASSERT_NO_FATAL_FAILURE(start(kRunningFromNoon));
-  tap(XK_Escape);
-  ASSERT_NE(session_->waitForWindow("Quit Program", kBoxTimeout), 0u) << context("question");
-  Window box = x().findWindow("Quit Program");
-  auto boxInfo = x().info(box);
-  ASSERT_TRUE(boxInfo);
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session_, clock_, XK_Escape, "question"));
+  auto boxInfo = x().info(x().findWindow(kQuitTitle));
+  ASSERT_TRUE(boxInfo) << context("question-gone");
   // The box hides the middle of the dial: count changes around it, over half a dance cycle.
   const Rect hidden = boxInfo->frame;
+  const Rect dial{client_.x, client_.y, client_.width, client_.height - 40};
   int changed = 0;
-  Image previous = shot();
-  const auto deadline = Clock::now() + kShowTimeout;
-  while (changed <= 50 && Clock::now() < deadline) {
-    std::this_thread::sleep_for(Millis(250));
-    const Image next = shot();
-    for (int y = client_.y; y < client_.y + client_.height - 40; ++y)
-      for (int x = client_.x; x < client_.x + client_.width; ++x) {
-        if (x >= hidden.x && x < hidden.x + hidden.width && y >= hidden.y &&
-            y < hidden.y + hidden.height)
-          continue;
-        const Rgb p = previous.at(x, y), q = next.at(x, y);
-        changed += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 40;
-      }
-    previous = next;
-  }
+  Picture previous = shot();
+  pollUntil(
+      kShowTimeout,
+      [&] {
+        const Picture next = shot();
+        changed += differingPixels(previous, next, dial, hidden);
+        previous = next;
+        return changed > 50;
+      },
+      Millis(250));
   EXPECT_GT(changed, 50) << "the bee should move while the question is shown"
                          << context("frames-under-question");
-  x().focus(box);
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "focus-question"));
   session_->answerNo();
-  EXPECT_TRUE(x().waitForWindowGone("Quit Program", kBoxTimeout)) << context("answer-no");
+  EXPECT_TRUE(x().waitForWindowGone(kQuitTitle, kBoxTimeout)) << context("answer-no");
 }
 
-INSTANTIATE_TEST_SUITE_P(LinuxProgram, Scene, ::testing::Values(Build::kLinux));
-INSTANTIATE_TEST_SUITE_P(WindowsExe, Scene, ::testing::Values(Build::kWindows));
+INSTANTIATE_TEST_SUITE_P(LinuxProgram, Scene, ::testing::Values(&linuxProgram));
+INSTANTIATE_TEST_SUITE_P(WindowsExe, Scene, ::testing::Values(&windowsExe));
 
 // The same frozen time must put the bee in the same place in both programs.
 TEST(BothPrograms, PutTheBeeInTheSamePlace) {
   double position[2][2] = {};
-  for (Build build : {Build::kLinux, Build::kWindows}) {
+  const Program* programs[2] = {&linuxProgram, &windowsExe};
+  for (int i = 0; i < 2; ++i) {
     SessionOptions options;
     options.fixedTime = kFrozenAtThree;
     options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
     std::unique_ptr<ClockSession> session;
+    Window clock;
     Rect client;
-    ASSERT_NO_FATAL_FAILURE(startDrawn(build, options, session, client));
-    const int i = build == Build::kLinux ? 0 : 1;
+    ASSERT_NO_FATAL_FAILURE(startSession(*programs[i], options, &session));
+    ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock, &client));
     const auto bee = beeStandingStill(session->x(), client);
     ASSERT_TRUE(bee) << "no bee found standing still" << session->context("bee");
     position[i][0] = bee->first, position[i][1] = bee->second;
-    std::printf("%s: bee at (%.1f, %.1f) in the client area\n", buildName(build), position[i][0],
-                position[i][1]);
+    std::printf("%s: bee at (%.1f, %.1f) in the client area\n", programs[i]->description,
+                position[i][0], position[i][1]);
   }
   EXPECT_NEAR(position[0][0], position[1][0], 3.0);
   EXPECT_NEAR(position[0][1], position[1][1], 3.0);
@@ -502,8 +457,10 @@ TEST(LinuxProgramWallClock, SetBackAnHourTheBeeStartsAgainOnTheNewHour) {
   options.timeFile = timeFile;
   options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}, {"TZ", "UTC"}};
   std::unique_ptr<ClockSession> session;
+  Window clock;
   Rect client;
-  ASSERT_NO_FATAL_FAILURE(startDrawn(Build::kLinux, options, session, client));
+  ASSERT_NO_FATAL_FAILURE(startSession(linuxProgram, options, &session));
+  ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock, &client));
   const auto atThree = beeStandingStill(session->x(), client);
   ASSERT_TRUE(atThree) << "no bee at 15:00" << session->context("at-3");
 
@@ -515,11 +472,10 @@ TEST(LinuxProgramWallClock, SetBackAnHourTheBeeStartsAgainOnTheNewHour) {
   const double expectedX = cx + dx * std::cos(turn) - dy * std::sin(turn);
   const double expectedY = cy - (dx * std::sin(turn) + dy * std::cos(turn));
   std::optional<std::pair<double, double>> atTwo;
-  const auto deadline = Clock::now() + kShowTimeout;
-  do {
+  pollUntil(kShowTimeout, [&] {
     atTwo = beeStandingStill(session->x(), client);
-  } while (atTwo && std::hypot(atTwo->first - expectedX, atTwo->second - expectedY) > 3 &&
-           Clock::now() < deadline);
+    return !atTwo || std::hypot(atTwo->first - expectedX, atTwo->second - expectedY) <= 3;
+  });
   ASSERT_TRUE(atTwo) << "no bee after the clock was set back" << session->context("set-back");
   EXPECT_NEAR(atTwo->first, expectedX, 3) << session->context("set-back");
   EXPECT_NEAR(atTwo->second, expectedY, 3);
@@ -534,6 +490,10 @@ struct Variant {
   const char* text;
 };
 
+void PrintTo(const Variant& v, std::ostream* out) {
+  *out << v.name;
+}
+
 class DegradedStart : public ::testing::TestWithParam<Variant> {};
 
 TEST_P(DegradedStart, ReportsOnceBeforeTheWindowThenRuns) {
@@ -542,26 +502,24 @@ TEST_P(DegradedStart, ReportsOnceBeforeTheWindowThenRuns) {
   options.program = v.program;
   options.fixedTime = kFrozenAtThree;
   options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
-  std::string error;
-  auto session = ClockSession::start(Build::kLinux, options, &error);
-  ASSERT_TRUE(session) << error;
+  std::unique_ptr<ClockSession> session;
+  ASSERT_NO_FATAL_FAILURE(startSession(linuxProgram, options, &session));
   ASSERT_NE(session->waitForWindow(v.caption, kBoxTimeout), 0u)
       << "expected a box titled \"" << v.caption << "\"" << session->context("box");
-  EXPECT_EQ(session->x().findWindow("Waggler"), 0u)
+  EXPECT_EQ(session->x().findWindow(kClockTitle), 0u)
       << "the clock must wait for the answer" << session->context("window-before-answer");
-  EXPECT_EQ(session->waitForMessageBox(v.caption, v.text, {"OK"}, Millis(5000)), "")
+  EXPECT_EQ(session->waitForMessageBox(v.caption, v.text, {"OK"}), "")
       << session->context("box-content");
-  Window box = session->x().findWindow(v.caption);
-  ASSERT_NE(box, 0u);
-  session->x().focus(box);
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session, v.caption, "focus-box"));
   session->answerYes();  // Return answers OK
-  Window clock = session->waitForWindow("Waggler", kStartTimeout);
-  ASSERT_NE(clock, 0u) << "the clock should run after the report" << session->context("after");
+  Window clock;
+  ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock));  // the clock runs after the report
+  std::vector<std::string> mapped;
   session->x().takeMappedTitles();
-  std::this_thread::sleep_for(Millis(700));
-  for (const auto& title : session->x().takeMappedTitles())
-    EXPECT_NE(title, v.caption) << "the report must come once";
-  EXPECT_TRUE(session->process().running()) << session->context("running");
+  EXPECT_FALSE(session->waitExitNoting(kQuietPeriod, &mapped, v.caption))
+      << session->context("ran");
+  EXPECT_EQ(std::count(mapped.begin(), mapped.end(), v.caption), 0)
+      << "the report must come once" << session->context("reported-again");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -16,9 +16,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr Millis kStartTimeout{60000};
-constexpr Millis kExitTimeout{15000};
-
 std::string startupWmClass(const std::string& desktopFile) {
   std::ifstream in(desktopFile);
   const std::string key = "StartupWMClass=";
@@ -32,13 +29,11 @@ std::string startupWmClass(const std::string& desktopFile) {
 TEST(DebianPackage, ItsProgramShowsTheClockUnderItsMenuEntrysClassAndSaysNothing) {
   SessionOptions options;
   options.program = WAGGLER_PACKAGE_ROOT "/usr/bin/waggler";
-  std::string error;
-  auto session = ClockSession::start(Build::kLinux, options, &error);
-  ASSERT_TRUE(session) << error;
-  const Window clock = session->waitForWindow("Waggler", kStartTimeout);
-  ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
-  ASSERT_TRUE(session->drawnClientArea(clock, kStartTimeout))
-      << "no dial drawn" << session->context("dial");
+  std::unique_ptr<ClockSession> session;
+  ASSERT_NO_FATAL_FAILURE(startSession(linuxProgram, options, &session));
+  Window clock;
+  Rect client;
+  ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock, &client));
 
   XClassHint hint = {};
   ASSERT_TRUE(XGetClassHint(session->x().raw(), clock, &hint)) << "the window has no class";
@@ -48,7 +43,6 @@ TEST(DebianPackage, ItsProgramShowsTheClockUnderItsMenuEntrysClassAndSaysNothing
   EXPECT_EQ(windowClass, startupWmClass(WAGGLER_PACKAGE_DESKTOP_FILE))
       << "the desktop entry's StartupWMClass should name the window's class";
 
-  session->x().focus(clock);
   session->x().tapKey(XK_F4, {XK_Alt_L});
   EXPECT_EQ(session->process().waitExit(kExitTimeout), 2) << session->context("alt-f4");
   // The session keeps the program's output in this test's log.
@@ -61,23 +55,15 @@ TEST(DebianPackage, ItsProgramShowsTheClockUnderItsMenuEntrysClassAndSaysNothing
 TEST(WindowsZip, ItsExeShowsTheClockUnderWineAndQuitsWithExitCode2) {
   SessionOptions options;
   options.program = WAGGLER_PACKAGE_EXE;
-  std::string error;
-  auto session = ClockSession::start(Build::kWindows, options, &error);
-  ASSERT_TRUE(session) << error;
-  const Window clock = session->waitForWindow("Waggler", kStartTimeout);
-  ASSERT_NE(clock, 0u) << "no clock window" << session->context("start");
-  ASSERT_TRUE(session->drawnClientArea(clock, kStartTimeout))
-      << "no dial drawn" << session->context("dial");
+  std::unique_ptr<ClockSession> session;
+  ASSERT_NO_FATAL_FAILURE(startSession(windowsExe, options, &session));
+  Window clock;
+  Rect client;
+  ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock, &client));
 
-  session->x().focus(clock);
-  session->x().tapKey(XK_Return);
-  const Window box = session->waitForWindow("Quit Program", kStartTimeout);
-  ASSERT_NE(box, 0u) << "no quit question" << session->context("question");
   // With the manifest's common controls the box must still read as before.
-  EXPECT_EQ(session->waitForMessageBox("Quit Program", "Really Quit?", {"Yes", "No"}, Millis(5000)),
-            "")
-      << session->context("question-content");
-  ASSERT_TRUE(session->x().focus(box)) << session->context("focus-question");
+  ASSERT_NO_FATAL_FAILURE(askToQuit(*session, clock, XK_Return, "question"));
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session, kQuitTitle, "focus-question"));
   session->answerYes();
   EXPECT_EQ(session->process().waitExit(kExitTimeout), 2) << session->context("answered-yes");
 }

@@ -4,9 +4,10 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+
+using namespace pictures;
 
 namespace {
 EGLDisplay display = EGL_NO_DISPLAY;
@@ -103,24 +104,46 @@ std::vector<Pixel> readFrame(int width, int height) {
   return pixels;
 }
 
+Picture readPicture(int width, int height) {
+  const std::vector<Pixel> pixels = readFrame(width, height);
+  Picture picture(width, height);
+  for (int y = 0; y < height; ++y)  // GL rows run bottom-up
+    for (int x = 0; x < width; ++x) {
+      const Pixel& p = pixels[static_cast<std::size_t>(height - 1 - y) * width + x];
+      picture.set(
+          x, y, {static_cast<uint8_t>(p.r), static_cast<uint8_t>(p.g), static_cast<uint8_t>(p.b)});
+    }
+  return picture;
+}
+
 std::string saveFrame(const std::string& name, int width, int height) {
   const std::filesystem::path folder = std::filesystem::current_path() / "artifacts";
   std::filesystem::create_directories(folder);
-  const std::string path = (folder / (name + ".ppm")).string();
-  const std::vector<Pixel> pixels = readFrame(width, height);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return "(could not save " + path + ")";
-  std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-  for (int y = height - 1; y >= 0; --y)  // PPM rows run top-down
-    for (int x = 0; x < width; ++x) {
-      const Pixel& p = pixels[static_cast<std::size_t>(y) * width + x];
-      const unsigned char rgb[3] = {static_cast<unsigned char>(p.r),
-                                    static_cast<unsigned char>(p.g),
-                                    static_cast<unsigned char>(p.b)};
-      std::fwrite(rgb, 1, 3, file);
-    }
-  std::fclose(file);
-  return path;
+  const std::string path = (folder / (name + ".png")).string();
+  return writePng(readPicture(width, height), path) ? path : "(could not save " + path + ")";
+}
+
+std::string compareWithReference(const std::string& name, int width, int height,
+                                 int channelTolerance, int pixelsAllowed) {
+  const std::string reference = WAGGLER_REFERENCE_DIR "/" + name + ".png";
+  const char* renew = std::getenv("WAGGLER_NEW_REFERENCES");
+  if (renew && std::string(renew) == "1")
+    return writePng(readPicture(width, height), reference) ? "wrote " + reference
+                                                           : "could not write " + reference;
+  const std::optional<Picture> expected = readPng(reference);
+  if (!expected) return "no reference picture " + reference;
+  if (expected->width != width || expected->height != height)
+    return reference + " is not " + std::to_string(width) + "x" + std::to_string(height);
+  const Picture actual = readPicture(width, height);
+  int differing = 0;
+  for (std::size_t i = 0; i < actual.pixels.size(); ++i) {
+    const Rgb p = actual.pixels[i], q = expected->pixels[i];
+    differing += std::abs(p.r - q.r) > channelTolerance || std::abs(p.g - q.g) > channelTolerance ||
+                 std::abs(p.b - q.b) > channelTolerance;
+  }
+  if (differing <= pixelsAllowed) return "";
+  return std::to_string(differing) + " pixels differ from " + reference + " (at most " +
+         std::to_string(pixelsAllowed) + " may); the frame: " + saveFrame(name, width, height);
 }
 
 bool near(const Pixel& actual, int r, int g, int b, int tolerance) {

@@ -1,11 +1,13 @@
 // An offscreen GL context for render tests: EGL on Mesa's surfaceless platform with a
-// pbuffer, so no X server is needed. Also reads pixels back and saves failure pictures.
+// pbuffer, so no X server is needed. Also reads pixels back, saves failure pictures and
+// compares frames with committed reference pictures.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/win32.h"
+#include "tools/picture.h"
 
 struct Pixel {
   int r, g, b, a;
@@ -21,9 +23,18 @@ void destroyOffscreenGL();
 Pixel readPixel(int x, int y);
 std::vector<Pixel> readFrame(int width, int height);
 
-// Saves the current colour buffer as a PNG-convertible PPM under the build tree's
-// artefacts folder and returns its path.
+// The colour buffer as a picture, top row first.
+pictures::Picture readPicture(int width, int height);
+
+// Saves the colour buffer as artifacts/<name>.png in the build tree and returns its path.
 std::string saveFrame(const std::string& name, int width, int height);
+
+// Compares the colour buffer with the committed tests/render/reference/<name>.png: a pixel
+// differs when a channel is more than `channelTolerance` off, and `pixelsAllowed` may. Empty
+// when alike, else what differs and where the frame was saved. With WAGGLER_NEW_REFERENCES=1
+// in the environment it writes the reference instead (and reports that, to fail the run).
+std::string compareWithReference(const std::string& name, int width, int height,
+                                 int channelTolerance, int pixelsAllowed);
 
 // Reports whether `actual` is within `tolerance` of the expected colour in every channel.
 bool near(const Pixel& actual, int r, int g, int b, int tolerance);

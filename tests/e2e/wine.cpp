@@ -1,0 +1,119 @@
+// The tests' Wine prefix, serialised between test processes by a lock file, and the probe
+// that reads a dialog's controls.
+#include "tests/e2e/wine.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace e2e {
+
+Env wineEnv(const std::string& prefix) {
+  return {{"WINEPREFIX", prefix}, {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+}
+
+void stopWine(const WineTools& tools, const std::string& prefix) {
+  if (!std::filesystem::exists(prefix)) return;
+  runCommand({tools.wineserver, "-k"}, wineEnv(prefix), Millis(30000));
+  runCommand({tools.wineserver, "-w"}, wineEnv(prefix), Millis(30000));
+}
+
+bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool fresh,
+                       std::string* error) {
+  namespace fs = std::filesystem;
+  const std::string marker = prefix + "/.waggler-prefix-ready";
+  fs::create_directories(fs::path(prefix).parent_path());
+  int lock = ::open((prefix + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+    *error = errnoText("cannot lock " + prefix + ".lock");
+    if (lock >= 0) ::close(lock);
+    return false;
+  }
+  struct Unlock {
+    int fd;
+    ~Unlock() { ::close(fd); }
+  } unlock{lock};
+  if (!fresh && fs::exists(marker)) return true;
+
+  stopWine(tools, prefix);
+  std::error_code ec;
+  fs::remove_all(prefix, ec);
+  Env env = wineEnv(prefix);
+  env.push_back({"DISPLAY", ""});  // no windows while the prefix is made
+  RunResult boot = runCommand({tools.wineboot, "-i"}, env, Millis(180000));
+  if (!boot.finished || boot.exitCode != 0) {
+    *error =
+        "wineboot -i failed (" +
+        std::string(boot.finished ? "exit code " + std::to_string(boot.exitCode) : "timed out") +
+        "): " + boot.output;
+    return false;
+  }
+  RunResult reg = runCommand({tools.wine, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v",
+                              "Managed", "/d", "N", "/f"},
+                             env, Millis(60000));
+  if (!reg.finished || reg.exitCode != 0) {
+    *error = "wine reg add Managed=N failed: " + reg.output;
+    return false;
+  }
+  // The server writes the registry to disk when it ends.
+  stopWine(tools, prefix);
+  std::ifstream userReg(prefix + "/user.reg");
+  std::string text((std::istreambuf_iterator<char>(userReg)), {});
+  const auto section = text.find("[Software\\\\Wine\\\\X11 Driver]");
+  if (section == std::string::npos ||
+      text.find("\"Managed\"=\"N\"", section) == std::string::npos) {
+    *error = "the prefix's user.reg lacks \"Managed\"=\"N\" under Software\\Wine\\X11 Driver";
+    return false;
+  }
+  std::ofstream(marker) << "made by the e2e harness\n";
+  return true;
+}
+
+WineTools configuredWineTools() {
+  return {WAGGLER_E2E_WINE, WAGGLER_E2E_WINEBOOT, WAGGLER_E2E_WINESERVER};
+}
+
+std::string configuredWinePrefix() {
+  return WAGGLER_E2E_WINE_PREFIX;
+}
+
+std::optional<std::vector<WineControl>> wineControls(const std::string& displayName,
+                                                     const std::string& title, std::string* error) {
+  Env env = wineEnv(configuredWinePrefix());
+  env.push_back({"DISPLAY", displayName});
+  RunResult r =
+      runCommand({configuredWineTools().wine, WAGGLER_E2E_WINE_PROBE, title}, env, Millis(30000));
+  if (!r.finished || r.exitCode != 0) {
+    *error = "the probe found no window titled \"" + title + "\" (exit code " +
+             std::to_string(r.exitCode) + "): " + r.output;
+    return std::nullopt;
+  }
+  std::vector<WineControl> controls;
+  std::istringstream lines(r.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // class|visible|x,y,w,h|text
+    std::istringstream fields(line);
+    WineControl c;
+    std::string visible, frame;
+    if (!std::getline(fields, c.cls, '|') || !std::getline(fields, visible, '|') ||
+        !std::getline(fields, frame, '|'))
+      continue;
+    std::getline(fields, c.text);
+    c.text.erase(std::remove(c.text.begin(), c.text.end(), '&'), c.text.end());
+    c.visible = visible == "1";
+    std::sscanf(frame.c_str(), "%d,%d,%d,%d", &c.frame.x, &c.frame.y, &c.frame.width,
+                &c.frame.height);
+    controls.push_back(c);
+  }
+  return controls;
+}
+
+}  // namespace e2e

@@ -1,0 +1,46 @@
+// Wine for the tests: the prefix they share, made once and kept ready, its processes ended
+// after each run, and the controls of a Windows dialog read from inside it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/pictures.h"
+#include "tests/e2e/process.h"
+
+namespace e2e {
+
+struct WineTools {
+  std::string wine, wineboot, wineserver;
+};
+
+// The environment every Wine call of the tests gets: the prefix, no debug output, no Mono or
+// Gecko installers.
+Env wineEnv(const std::string& prefix);
+
+// Makes a prefix with wineboot and sets the X11 driver's Managed to N (without a window manager
+// Wine otherwise waits 2 s at every hide). With `fresh`, an existing prefix is removed first;
+// without, one that is ready is kept. Serialised by a lock file next to the prefix.
+bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool fresh,
+                       std::string* error);
+
+// Ends every process of the prefix (`wineserver -k`) and waits for the server to go.
+void stopWine(const WineTools& tools, const std::string& prefix);
+
+// The tools and prefix this build was configured with.
+WineTools configuredWineTools();
+std::string configuredWinePrefix();
+
+// A control of a Windows dialog as our probe lists it from inside the prefix: a dialog's
+// controls are no X windows, so this is the only way to read what a box says.
+struct WineControl {
+  std::string cls, text;  // text without its mnemonic marks
+  bool visible = false;
+  Rect frame;  // in screen coordinates
+};
+// The controls of the window titled `title` on the X display `displayName`.
+std::optional<std::vector<WineControl>> wineControls(const std::string& displayName,
+                                                     const std::string& title, std::string* error);
+
+}  // namespace e2e
