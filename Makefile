@@ -9,9 +9,9 @@ run: deps-run release
 	@if [ -z "$$DISPLAY" ]; then \
 	  echo "No display: set DISPLAY, or try: xvfb-run -s '-screen 0 1024x768x24' make run"; exit 1; \
 	fi
-	@# Exit code 2 is a normal quit; 0 means no OpenGL window could be had.
+	@# Exit code 2 is a normal quit; 1 means the clock could not open its window and said why.
 	@code=0; ./build/release/waggler || code=$$?; \
-	if [ $$code -eq 0 ]; then echo "No OpenGL window: see Troubleshooting in README.md"; \
+	if [ $$code -eq 1 ]; then echo "See Troubleshooting in README.md"; exit 1; \
 	elif [ $$code -ne 2 ]; then exit $$code; fi
 
 # The sanitizer run comes second and runs even when the first fails; either failing fails.

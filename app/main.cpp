@@ -1,11 +1,19 @@
 // The process entry: register the class, create the window, run the message loop.
 #include "app/state.h"
 #include "app/window.h"
+#include "platform/no_window.h"
+
+namespace {
+const int noWindowExitCode = 1;  // the clock could not run: never reported as success
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   clockState.hinstance = instance;
   registerWindowClass();
-  if (!createMainWindow(clockState.hinstance, showCommand)) return 0;
+  if (!createMainWindow(clockState.hinstance, showCommand)) {
+    reportNoWindow();
+    return noWindowExitCode;
+  }
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0)) {

@@ -35,6 +35,7 @@ set(WAGGLER_PLATFORM_SOURCES
   platform/linux/outline_geometry.cpp
   platform/linux/glyph_lists.cpp
   platform/linux/resources.cpp
+  platform/linux/no_window.cpp
 )
 add_library(waggler_platform OBJECT ${WAGGLER_PLATFORM_SOURCES})
 add_library(waggler_font_mapping OBJECT platform/linux/font_mapping.cpp)

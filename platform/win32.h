@@ -198,6 +198,7 @@ typedef GLYPHMETRICSFLOAT* LPGLYPHMETRICSFLOAT;
 // Message boxes and dialog commands.
 #define MB_OK 0x00000000L
 #define MB_YESNO 0x00000004L
+#define MB_ICONERROR 0x00000010L
 #define IDOK 1
 #define IDCANCEL 2
 #define IDYES 6

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/linux/no_window.h"
 #include "platform/linux/window.h"
 
 // A GL rendering context made for a window's pixel format.
@@ -100,10 +101,12 @@ int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
   if (window->pixelFormat != 0) return window->pixelFormat;
   SDL_Window* sdl = nullptr;
   const int number = firstGrantedFormat(window, &sdl);
-  if (sdl) {
-    platform::adoptSdlWindow(window, sdl);
-    window->pixelFormat = number;
+  if (!sdl) {
+    platform::noteNoOpenGl();
+    return 0;
   }
+  platform::adoptSdlWindow(window, sdl);
+  window->pixelFormat = number;
   return number;
 }
 
@@ -138,7 +141,10 @@ HGLRC wglCreateContext(HDC dc) {
   requestFormat(window->pixelFormat);
   SDL_GLContext gl = SDL_GL_CreateContext(window->sdl);
   SDL_GL_MakeCurrent(previous ? previousWindow : nullptr, previous);
-  if (!gl) return nullptr;
+  if (!gl) {
+    platform::noteNoOpenGl();
+    return nullptr;
+  }
   HGLRC context = new HGLRC__();
   context->gl = gl;
   contexts().push_back(context);

@@ -249,24 +249,73 @@ INSTANTIATE_TEST_SUITE_P(LinuxProgram, ClockProgram, ::testing::Values(&linuxPro
 INSTANTIATE_TEST_SUITE_P(WindowsExe, ClockProgram, ::testing::Values(&windowsExe));
 INSTANTIATE_TEST_SUITE_P(LinuxProgram, HeldKeyClockProgram, ::testing::Values(&linuxProgram));
 
-// Without GLX no GL context can be made: the program must end with code 0 and never show its
-// window.
-TEST(LinuxProgramWithoutGlx, ExitsWithCode0AndNeverShowsItsWindow) {
+// Without GLX no GL context can be made: the program says so in a box (the Linux program on
+// its output too), never shows its window, and ends with code 1 once the box is answered.
+struct WithoutOpenGl {
+  const Program* program;
+  // The box's words, and the line on the program's output (empty: nothing checked), for the
+  // display the program was started on.
+  std::string (*text)(const std::string& display);
+  std::string (*outputLine)(const std::string& display);
+  friend void PrintTo(const WithoutOpenGl& p, std::ostream* out) { *out << p.program->name; }
+};
+
+class NoOpenGlStart : public ::testing::TestWithParam<WithoutOpenGl> {};
+
+TEST_P(NoOpenGlStart, SaysSoInABoxAndExitsWithCode1) {
+  const WithoutOpenGl& p = GetParam();
+  const std::string caption = "Waggler could not start";
   SessionOptions options;
   options.xvfbArgs = {"-extension", "GLX"};
   std::unique_ptr<ClockSession> session;
-  ASSERT_NO_FATAL_FAILURE(startSession(linuxProgram, options, &session));
+  ASSERT_NO_FATAL_FAILURE(startSession(*p.program, options, &session));
   ASSERT_FALSE(session->x().hasExtension("GLX"))
       << "the X server was started without GLX but reports it";
+  ASSERT_NE(session->waitForWindow(caption, kBoxTimeout), 0u)
+      << "expected a box titled \"" << caption << "\"" << session->context("box");
+  const std::string display = session->displayName();
+  EXPECT_EQ(session->waitForMessageBox(caption, p.text(display), {"OK"}), "")
+      << session->context("box-content");
+  ASSERT_NO_FATAL_FAILURE(focusWindow(*session, caption, "focus-box"));
+  session->answerYes();  // Return answers OK
   std::vector<std::string> mapped;
   const auto code = session->waitExitNoting(kExitTimeout, &mapped);
-  ASSERT_TRUE(code) << "expected the program to end by itself without GLX; it is still running"
+  ASSERT_TRUE(code) << "expected the program to end once the box is answered; it still runs"
                     << session->context("still-running");
-  EXPECT_EQ(*code, 0) << "expected exit code 0 without GLX, got " << *code
+  EXPECT_EQ(*code, 1) << "expected exit code 1 without GLX, got " << *code
                       << session->context("exit-code");
   EXPECT_EQ(std::count(mapped.begin(), mapped.end(), kClockTitle), 0)
       << "expected no \"Waggler\" window without GLX; windows shown: " << joined(mapped)
       << session->context("window-shown");
+  const std::string line = p.outputLine(display);
+  if (!line.empty()) {
+    EXPECT_NE(session->log().find(line), std::string::npos)
+        << "expected the line \"" << line << "\" on the program's output, got:\n"
+        << session->log();
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LinuxProgram, NoOpenGlStart,
+    ::testing::Values(WithoutOpenGl{
+        &linuxProgram,
+        [](const std::string& display) {
+          return "Waggler could not open its window: there is no OpenGL on display " + display +
+                 ".";
+        },
+        [](const std::string& display) {
+          return "waggler: could not open its window: there is no OpenGL on display " + display +
+                 ". Check it with glxinfo -B (Debian package mesa-utils).";
+        }}));
+INSTANTIATE_TEST_SUITE_P(
+    WindowsExe, NoOpenGlStart,
+    ::testing::Values(WithoutOpenGl{
+        &windowsExe,
+        [](const std::string&) -> std::string {
+          return "Waggler could not open its window: the clock needs OpenGL, and Windows gave it "
+                 "no "
+                 "OpenGL pixel format or context. Check that a graphics driver is installed.";
+        },
+        [](const std::string&) { return std::string(); }}));
 
 }  // namespace
