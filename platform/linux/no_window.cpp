@@ -5,52 +5,53 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <string>
 
 #include "platform/linux/queue.h"
 #include "platform/no_window.h"
 
 namespace {
 
-std::string& firstFailure() {
-  static std::string reason;
-  return reason;
-}
+// The first failure noted, as the end of "could not open its window: ..."; empty while none is.
+char reason[512];
 
 }  // namespace
 
 namespace platform {
 
 void noteNoDisplay() {
-  if (!firstFailure().empty()) return;
+  if (reason[0]) return;
   // A driver the user named is theirs to mend; without one, the clock is an X11 program.
   if (const char* driver = SDL_getenv("SDL_VIDEODRIVER"))
-    firstFailure() = std::string("the video driver \"") + driver +
-                     "\" named by SDL_VIDEODRIVER did not start (" + SDL_GetError() + ").";
+    std::snprintf(reason, sizeof reason,
+                  "the video driver \"%s\" named by SDL_VIDEODRIVER did not start (%s).", driver,
+                  SDL_GetError());
   else
-    firstFailure() = "there is no X display (DISPLAY is not set, or its server cannot be reached).";
+    std::snprintf(reason, sizeof reason,
+                  "there is no X display (DISPLAY is not set, or its server cannot be reached).");
 }
 
 void noteNoOpenGl() {
-  if (!firstFailure().empty()) return;
+  if (reason[0]) return;
   const char* display = SDL_getenv("DISPLAY");
-  firstFailure() = std::string("there is no OpenGL on display ") + (display ? display : "") +
-                   ".\nCheck it with glxinfo -B (Debian package mesa-utils).";
+  std::snprintf(reason, sizeof reason,
+                "there is no OpenGL on display %s.\nCheck it with glxinfo -B (Debian package "
+                "mesa-utils).",
+                display ? display : "");
 }
 
 }  // namespace platform
 
 void reportNoWindow() {
-  const std::string what =
-      "could not open its window: " +
-      (firstFailure().empty() ? std::string("the clock needs OpenGL.") : firstFailure());
-  std::string line = what;
-  for (char& c : line)
-    if (c == '\n') c = ' ';
-  std::fprintf(stderr, "waggler: %s\n", line.c_str());
+  const char* why = reason[0] ? reason : "the clock needs OpenGL.";
+  char line[sizeof reason];
+  std::snprintf(line, sizeof line, "%s", why);
+  for (char* c = line; *c; ++c)
+    if (*c == '\n') *c = ' ';
+  std::fprintf(stderr, "waggler: could not open its window: %s\n", line);
   // The window's WM_DESTROY posted the quit, which would end the box at once: take it first.
   if (platform::quitIsPending()) platform::takeQuit();
   // Shown where there is a display, so that a start from a menu is not silent.
-  MessageBoxA(nullptr, ("Waggler " + what).c_str(), "Waggler could not start",
-              MB_OK | MB_ICONERROR);
+  char text[sizeof reason + 64];
+  std::snprintf(text, sizeof text, "Waggler could not open its window: %s", why);
+  MessageBoxA(nullptr, text, "Waggler could not start", MB_OK | MB_ICONERROR);
 }
