@@ -186,11 +186,9 @@ std::unique_ptr<ClockSession> ClockSession::start(const Program& program,
   }
   for (auto& e : options.env) env.push_back(e);
 
-  s->server_ = startXServer(options.xvfbArgs, &s->displayName_, error);
+  s->server_ = XServer::start(options.xvfbArgs, error);
   if (!s->server_) return nullptr;
-  s->display_ = XDisplay::open(s->displayName_, error);
-  if (!s->display_) return nullptr;
-  env.push_back({"DISPLAY", s->displayName_});
+  env.push_back({"DISPLAY", s->displayName()});
   s->process_ = Process::start(argv, env, s->logPath_, error);
   if (!s->process_) return nullptr;
   return s;
@@ -200,18 +198,14 @@ ClockSession::~ClockSession() {
   if (process_) process_->kill();
   if (process_ && fakedTime_) removeFakedClock(process_->pid());
   if (program_ && program_->cleanUp) program_->cleanUp();
-  display_.reset();
-  if (server_) server_->stop(Millis(5000));
 }
 
 std::string ClockSession::context(const std::string& step) {
-  return screenshot(*display_, step) + "\noutput of " + program_->description + ":\n" + log();
+  return screenshot(x(), step) + "\noutput of " + program_->description + ":\n" + log();
 }
 
 Window ClockSession::waitForWindow(const std::string& title, Millis timeout) {
-  Window w = 0;
-  pollUntil(timeout, [&] { return (w = display_->findWindow(title)) || !process_->running(); });
-  return w;
+  return x().waitForWindow(title, timeout, process_.get());
 }
 
 std::optional<int> ClockSession::waitExitNoting(Millis timeout, std::vector<std::string>* mapped,
@@ -219,7 +213,7 @@ std::optional<int> ClockSession::waitExitNoting(Millis timeout, std::vector<std:
   std::optional<int> code;
   pollUntil(timeout, [&] {
     code = process_->waitExit(Millis(0));
-    const auto more = display_->takeMappedTitles();
+    const auto more = x().takeMappedTitles();
     mapped->insert(mapped->end(), more.begin(), more.end());
     return code || std::find(mapped->begin(), mapped->end(), stopAt) != mapped->end();
   });
@@ -227,11 +221,11 @@ std::optional<int> ClockSession::waitExitNoting(Millis timeout, std::vector<std:
 }
 
 void ClockSession::answerYes() {
-  display_->tapKey(XK_Return);
+  x().tapKey(XK_Return);
 }
 
 void ClockSession::answerNo() {
-  display_->tapKey(program_->noKey);
+  x().tapKey(program_->noKey);
 }
 
 std::string ClockSession::waitForMessageBox(const std::string& title, const std::string& text,
@@ -251,14 +245,14 @@ std::optional<Rect> ClockSession::drawnClientArea(Window clock, Millis timeout) 
   pollUntil(
       timeout,
       [&] {
-        const auto info = display_->info(clock);
+        const auto info = x().info(clock);
         if (!info) return false;
         const Rect& f = info->frame;
         const Program::Frame& n = program_->frame;
         const Rect client{f.x + n.left, f.y + n.top, f.width - n.left - n.right,
                           f.height - n.top - n.bottom};
         if (previous && f == *previous &&
-            dialPixels(display_->grabScreen(), client) > client.width * client.height / 2)
+            dialPixels(x().grabScreen(), client) > client.width * client.height / 2)
           drawn = client;
         previous = f;
         return drawn.has_value();

@@ -80,8 +80,8 @@ class ClockSession {
   const Program& program() const { return *program_; }
   // Whether the program runs as a variant that reports GL errors on its output.
   bool checksGl() const { return checksGl_; }
-  XDisplay& x() { return *display_; }
-  const std::string& displayName() const { return displayName_; }
+  XDisplay& x() { return server_->x(); }
+  const std::string& displayName() const { return server_->displayName(); }
   Process& process() { return *process_; }
   // The program's output so far, for failure messages.
   std::string log() const { return fileTail(logPath_); }
@@ -117,9 +117,7 @@ class ClockSession {
   const Program* program_ = nullptr;
   bool checksGl_ = false;
   std::string logPath_;
-  std::unique_ptr<Process> server_;
-  std::string displayName_;
-  std::unique_ptr<XDisplay> display_;
+  std::unique_ptr<XServer> server_;
   std::unique_ptr<Process> process_;
   bool fakedTime_ = false;  // started through faketime's wrapper
 };

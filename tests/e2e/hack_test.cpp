@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
-#include <thread>
 
 #include "tests/e2e/harness.h"
 
@@ -18,14 +20,12 @@ using namespace e2e;
 
 namespace {
 
-constexpr Millis kDrawTimeout{60000};
 // The behaviour asked of a screensaver: gone within a second of the signal.
 constexpr Millis kStopDeadline{1000};
-constexpr Millis kEndTimeout{10000};
 constexpr int kLeft = 40, kTop = 30;  // where the test's window stands on the screen
 
 // The bounding box of the dial's yellow inside `area`, in screen coordinates.
-Rect dialBox(const Image& screen, Rect area) {
+Rect dialBox(const Picture& screen, Rect area) {
   int x0 = area.x + area.width, x1 = area.x - 1, y0 = area.y + area.height, y1 = area.y - 1;
   for (int x = area.x; x < area.x + area.width; ++x)
     if (dialPixels(screen, {x, area.y, 1, area.height}) > 0) x0 = std::min(x0, x), x1 = x;
@@ -36,7 +36,7 @@ Rect dialBox(const Image& screen, Rect area) {
 
 // Dark pixels (the bee's thorax, head, eyes and legs) within 110 pixels of the area's centre,
 // where the clock draws nothing else dark.
-int beePixels(const Image& screen, Rect area) {
+int beePixels(const Picture& screen, Rect area) {
   const int cx = area.x + area.width / 2, cy = area.y + area.height / 2;
   int dark = 0;
   for (int y = cy - 110; y <= cy + 110; ++y)
@@ -49,7 +49,7 @@ int beePixels(const Image& screen, Rect area) {
 
 // The whole scene fills `area`: the dial centred, as tall as the area allows, yellow over most
 // of its square, with the bee on it.
-bool clockFills(const Image& screen, Rect area) {
+bool clockFills(const Picture& screen, Rect area) {
   const Rect dial = dialBox(screen, area);
   const int side = std::min(area.width, area.height);
   return std::abs(dial.x + dial.width / 2 - (area.x + area.width / 2)) <= 8 &&
@@ -69,14 +69,15 @@ class Hack : public ::testing::Test {
     std::string error;
     server_ = XServer::start({}, &error);
     ASSERT_TRUE(server_) << error;
-    x_ = XDisplay::open(server_->displayName(), &error);
-    ASSERT_TRUE(x_) << error;
   }
+
+  XDisplay& x() { return server_->x(); }
+  Env env() const { return {{"DISPLAY", server_->displayName()}, {"LIBGL_ALWAYS_SOFTWARE", "1"}}; }
 
   // A mapped window at (kLeft, kTop) on a double-buffered GL visual, with or without a depth
   // buffer, as xscreensaver makes for a hack; 0 when the server offers no such visual.
   Window makeWindow(bool withDepth, int width, int height) {
-    ::Display* d = x_->raw();
+    ::Display* d = x().raw();
     XVisualInfo wanted = {};
     wanted.screen = DefaultScreen(d);
     int count = 0;
@@ -98,41 +99,35 @@ class Hack : public ::testing::Test {
       window = XCreateWindow(d, root, kLeft, kTop, width, height, 0, chosen->depth, InputOutput,
                              chosen->visual, CWColormap | CWBorderPixel, &set);
       XMapWindow(d, window);
-      x_->sync();
+      XSync(d, False);
     }
     XFree(all);
     return window;
   }
 
-  std::unique_ptr<Process> startHack(const std::vector<std::string>& args, Env env = {}) {
+  std::unique_ptr<Process> startHack(const std::vector<std::string>& args, const Env& more = {}) {
     std::vector<std::string> argv = {WAGGLER_E2E_HACK};
     argv.insert(argv.end(), args.begin(), args.end());
-    env.push_back({"DISPLAY", server_->displayName()});
-    env.push_back({"LIBGL_ALWAYS_SOFTWARE", "1"});
+    Env all = env();
+    all.insert(all.end(), more.begin(), more.end());
     log_ = artifactPath("hack", "log");
     std::string error;
-    auto hack = Process::start(argv, env, log_, &error);
+    auto hack = Process::start(argv, all, log_, &error);
     EXPECT_TRUE(hack) << error;
     return hack;
   }
 
-  // Polls the screen until the clock fills `area`; false after the timeout or once the hack
-  // has exited.
+  // Whether the clock comes to fill `area` before the timeout, while the hack runs.
   bool waitForClock(Process& hack, Rect area) {
-    const auto deadline = Clock::now() + kDrawTimeout;
-    while (Clock::now() < deadline && hack.running()) {
-      if (clockFills(x_->grabScreen(), area)) return true;
-      std::this_thread::sleep_for(Millis(100));
-    }
-    return false;
+    const auto fills = [&](const Picture& screen) { return clockFills(screen, area); };
+    return fills(x().waitForScreen(kStartTimeout, fills, &hack)) && hack.running();
   }
 
   std::string context(const std::string& step) {
-    return screenshot(*x_, step) + "\nthe hack said: " + fileTail(log_);
+    return screenshot(x(), step) + "\nthe hack said: " + fileTail(log_);
   }
 
   std::unique_ptr<XServer> server_;
-  std::unique_ptr<XDisplay> x_;
   std::string log_;
 };
 
@@ -160,13 +155,13 @@ TEST_P(HandedOver, DrawsTheClockFollowsTheWindowsSizeAndEndsOnTheSignal) {
   ASSERT_TRUE(hack);
   ASSERT_TRUE(waitForClock(*hack, {kLeft, kTop, 400, 400}))
       << "no dial with the bee over the window" << context("drawn");
-  keepScreenshot(*x_, "drawn");
+  keepScreenshot(x(), "drawn");
 
-  XResizeWindow(x_->raw(), window, 640, 360);
-  x_->sync();
+  XResizeWindow(x().raw(), window, 640, 360);
+  XSync(x().raw(), False);
   ASSERT_TRUE(waitForClock(*hack, {kLeft, kTop, 640, 360}))
       << "the dial should be centred in the window's new size" << context("resized");
-  keepScreenshot(*x_, "resized");
+  keepScreenshot(x(), "resized");
 
   ASSERT_EQ(::kill(hack->pid(), how.signal), 0);
   const auto code = hack->waitExit(kStopDeadline);
@@ -183,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Hack, HandedOver,
 
 TEST_F(Hack, TakesEveryOptionItsConfigFileOffersAndEndsWhenTheWindowIsDestroyed) {
   const RunResult lint =
-      runCommand({"xmllint", "--noout", WAGGLER_E2E_HACK_CONFIG}, {}, kEndTimeout);
+      runCommand({"xmllint", "--noout", WAGGLER_E2E_HACK_CONFIG}, {}, kExitTimeout);
   EXPECT_EQ(lint.exitCode, 0) << "xmllint: " << lint.output;
 
   std::ifstream in(WAGGLER_E2E_HACK_CONFIG);
@@ -205,18 +200,20 @@ TEST_F(Hack, TakesEveryOptionItsConfigFileOffersAndEndsWhenTheWindowIsDestroyed)
   ASSERT_NE(window, 0u);
   auto hack = startHack(args, {{"XSCREENSAVER_WINDOW", hex(window)}});
   ASSERT_TRUE(hack);
-  const auto deadline = Clock::now() + kDrawTimeout;
-  while (hack->running() && Clock::now() < deadline &&
-         dialPixels(x_->grabScreen(), {kLeft, kTop, 400, 400}) < 400 * 400 / 2)
-    std::this_thread::sleep_for(Millis(100));
+  const Picture screen = x().waitForScreen(
+      kStartTimeout,
+      [](const Picture& s) {
+        return dialPixels(s, {kLeft, kTop, 400, 400}) >= 400 * 400 / 2;
+      },
+      hack.get());
   ASSERT_TRUE(hack->running()) << "refused some of its options" << context("options");
-  ASSERT_GE(dialPixels(x_->grabScreen(), {kLeft, kTop, 400, 400}), 400 * 400 / 2)
+  ASSERT_GE(dialPixels(screen, {kLeft, kTop, 400, 400}), 400 * 400 / 2)
       << "no dial drawn" << context("options");
-  keepScreenshot(*x_, "options");
+  keepScreenshot(x(), "options");
 
-  XDestroyWindow(x_->raw(), window);
-  x_->sync();
-  const auto code = hack->waitExit(kEndTimeout);
+  XDestroyWindow(x().raw(), window);
+  XSync(x().raw(), False);
+  const auto code = hack->waitExit(kExitTimeout);
   ASSERT_TRUE(code) << "still running after its window went" << context("destroyed");
   EXPECT_EQ(*code, 0) << context("destroyed");
 }
@@ -227,8 +224,8 @@ TEST_F(Hack, RefusesWhatItCannotDrawWithAMessageAndExitCode1) {
   const Window shallow = makeWindow(false, 200, 200);
   ASSERT_NE(shallow, 0u) << "the server offers no double-buffered GL visual without depth";
   const Window gone = makeWindow(true, 100, 100);
-  XDestroyWindow(x_->raw(), gone);
-  x_->sync();
+  XDestroyWindow(x().raw(), gone);
+  XSync(x().raw(), False);
   const struct {
     std::vector<std::string> args;
     const char* message;
@@ -240,8 +237,7 @@ TEST_F(Hack, RefusesWhatItCannotDrawWithAMessageAndExitCode1) {
   for (const auto& c : cases) {
     std::vector<std::string> argv = {WAGGLER_E2E_HACK};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
-    const RunResult run = runCommand(
-        argv, {{"DISPLAY", server_->displayName()}, {"LIBGL_ALWAYS_SOFTWARE", "1"}}, kEndTimeout);
+    const RunResult run = runCommand(argv, env(), kExitTimeout);
     ASSERT_TRUE(run.finished) << c.args[1] << ": still running";
     EXPECT_EQ(run.exitCode, 1) << c.args[1] << ": " << run.output;
     EXPECT_NE(run.output.find(c.message), std::string::npos)

@@ -5,35 +5,41 @@
 
 #include <algorithm>
 #include <functional>
-#include <thread>
 
 #include "tests/e2e/harness.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
-#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 using namespace e2e;
 
 namespace {
 
-constexpr Millis kStartTimeout{60000};
-constexpr Millis kEndTimeout{20000};
 // Long enough for a move that would end the screensaver to have ended it.
-constexpr Millis kQuietPeriod{1500};
+constexpr Millis kIgnoredMovePeriod{1500};
 const char kSettingsKey[] = "HKCU\\Software\\Waggler\\Screensaver";
 const char kSettingsTitle[] = "Waggler Screensaver Settings";
 const char kHostTitle[] = "Waggler preview host";
 
 // White pixels above the credit line: the digital time is the only white thing drawn.
-int whitePixels(const Image& screen) {
+int whitePixels(const Picture& screen) {
   int count = 0;
-  for (int y = 0; y < screen.height() - 40; ++y)
-    for (int x = 0; x < screen.width(); ++x) {
+  for (int y = 0; y < screen.height - 40; ++y)
+    for (int x = 0; x < screen.width; ++x) {
       const Rgb p = screen.at(x, y);
       count += std::min({p.r, p.g, p.b}) > 235;
     }
   return count;
+}
+
+// Each control's class, place, size and text, for failure messages.
+std::string listed(const std::vector<WineControl>& controls) {
+  std::vector<std::string> items;
+  for (const auto& c : controls)
+    items.push_back(c.cls + " " + std::to_string(c.frame.x) + "," + std::to_string(c.frame.y) +
+                    " " + std::to_string(c.frame.width) + "x" + std::to_string(c.frame.height) +
+                    " " + c.text);
+  return joined(items);
 }
 
 class Screensaver : public ::testing::Test {
@@ -44,8 +50,6 @@ class Screensaver : public ::testing::Test {
     stopWine(tools_, prefix_);
     server_ = XServer::start({}, &error);
     ASSERT_TRUE(server_) << error;
-    x_ = XDisplay::open(server_->displayName(), &error);
-    ASSERT_TRUE(x_) << error;
     wine({"reg", "delete", kSettingsKey, "/f"});  // each test starts from the defaults
   }
 
@@ -54,6 +58,8 @@ class Screensaver : public ::testing::Test {
     wine({"reg", "delete", kSettingsKey, "/f"});
     stopWine(tools_, prefix_);
   }
+
+  XDisplay& x() { return server_->x(); }
 
   Env env() {
     Env env = wineEnv(prefix_);
@@ -64,7 +70,7 @@ class Screensaver : public ::testing::Test {
 
   RunResult wine(std::vector<std::string> args) {
     args.insert(args.begin(), tools_.wine);
-    return runCommand(args, env(), Millis(60000));
+    return runCommand(args, env(), kStartTimeout);
   }
 
   // Starts a Windows program of the tests under Wine, its output in the artefacts.
@@ -89,32 +95,29 @@ class Screensaver : public ::testing::Test {
   // The stored choices as `reg query` lists them.
   std::string storedChoices() { return wine({"reg", "query", kSettingsKey}).output; }
 
-  // The controls of the window titled `title`, one "class|visible|x,y,w,h|text" a line.
-  std::string controls(const std::string& title) {
-    return wine({WAGGLER_E2E_WINE_PROBE, title}).output;
+  // The controls of the window titled `title`; none when there is no such window.
+  std::vector<WineControl> controls(const std::string& title) {
+    std::string error;
+    return wineControls(server_->displayName(), title, &error).value_or(std::vector<WineControl>{});
   }
 
-  // Polls until the full-screen window shows the dial over a third of the screen.
-  Image waitForDial() {
-    const auto deadline = Clock::now() + kStartTimeout;
-    Image screen = x_->grabScreen();
-    while (dialPixels(screen, {0, 0, screen.width(), screen.height()}) <
-               screen.width() * screen.height() / 3 &&
-           Clock::now() < deadline && saver_->running()) {
-      std::this_thread::sleep_for(Millis(100));
-      screen = x_->grabScreen();
-    }
-    return screen;
+  // Waits for the full-screen window to show the dial over a third of the screen.
+  Picture waitForDial() {
+    return x().waitForScreen(
+        kStartTimeout,
+        [](const Picture& s) {
+          return dialPixels(s, {0, 0, s.width, s.height}) >= s.width * s.height / 3;
+        },
+        saver_.get());
   }
 
   std::string context(const std::string& step) {
-    return screenshot(*x_, step) + "\noutput:\n" + fileTail(artifactPath("saver", "log"));
+    return screenshot(x(), step) + "\noutput:\n" + fileTail(artifactPath("saver", "log"));
   }
 
   WineTools tools_ = configuredWineTools();
   std::string prefix_ = configuredWinePrefix();
   std::unique_ptr<XServer> server_;
-  std::unique_ptr<XDisplay> x_;
   std::unique_ptr<Process> saver_;
 };
 
@@ -136,12 +139,12 @@ TEST_F(Screensaver, FullScreenShowsTheClockUntilAKeyAClickOrAMoveOfTheMouse) {
   };
   for (const Ending& ending : endings) {
     SCOPED_TRACE(ending.name);
-    x_->moveMouse(512, 384);
+    x().moveMouse(512, 384);
     ASSERT_NO_FATAL_FAILURE(startSaver({ending.name[0] == 'k' ? "/s" : "-S"}));
-    const Image screen = waitForDial();
-    Window window = x_->findWindow("Waggler");
+    const Picture screen = waitForDial();
+    Window window = x().findWindow("Waggler");
     ASSERT_NE(window, 0u) << context("no-window");
-    const auto info = x_->info(window);
+    const auto info = x().info(window);
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->frame.x == 0 && info->frame.y == 0 && info->frame.width == 1024 &&
                 info->frame.height == 768)
@@ -154,14 +157,15 @@ TEST_F(Screensaver, FullScreenShowsTheClockUntilAKeyAClickOrAMoveOfTheMouse) {
           << "the dial's yellow in quarter " << quarter << context("dial");
     }
     EXPECT_LT(whitePixels(screen), 500) << "no digital time by default" << context("no-time");
-    keepScreenshot(*x_, std::string("running-") + ending.name);
+    keepScreenshot(x(), std::string("running-") + ending.name);
 
     if (ending.name[0] == 'm') {
-      x_->moveMouse(513, 384);
-      EXPECT_FALSE(saver_->waitExit(kQuietPeriod)) << "a 1-pixel move is no user" << context("1px");
+      x().moveMouse(513, 384);
+      EXPECT_FALSE(saver_->waitExit(kIgnoredMovePeriod))
+          << "a 1-pixel move is no user" << context("1px");
     }
-    ending.act(*x_, window);
-    const auto code = saver_->waitExit(kEndTimeout);
+    ending.act(x(), window);
+    const auto code = saver_->waitExit(kExitTimeout);
     ASSERT_TRUE(code) << "the " << ending.name << " ends it" << context("still-running");
     EXPECT_EQ(*code, 0);
   }
@@ -170,15 +174,17 @@ TEST_F(Screensaver, FullScreenShowsTheClockUntilAKeyAClickOrAMoveOfTheMouse) {
 TEST_F(Screensaver, SettingsDialogStoresTheChoicesThatTheNextRunShows) {
   // No argument, as Explorer's Configure gives: the dialog, its defaults kept by OK.
   ASSERT_NO_FATAL_FAILURE(start({WAGGLER_E2E_SCR}));
-  ASSERT_NE(x_->waitForWindow(kSettingsTitle, kStartTimeout), 0u) << context("no-dialog");
-  const std::string listed = controls(kSettingsTitle);
-  for (const char* control :
-       {"|Show the &digital time", "|&Roman numerals", "|Turn the scene &slowly", "|OK", "|Cancel"})
-    EXPECT_NE(listed.find(control), std::string::npos) << "no control " << control << " in\n"
-                                                       << listed;
-  keepScreenshot(*x_, "dialog");
-  x_->tapKey(XK_Return);
-  auto code = saver_->waitExit(kEndTimeout);
+  ASSERT_NE(x().waitForWindow(kSettingsTitle, kStartTimeout, saver_.get()), 0u)
+      << context("no-dialog");
+  const auto dialog = controls(kSettingsTitle);
+  for (const std::string text :
+       {"Show the digital time", "Roman numerals", "Turn the scene slowly", "OK", "Cancel"})
+    EXPECT_TRUE(std::any_of(dialog.begin(), dialog.end(),
+                            [&](const WineControl& c) { return c.text == text; }))
+        << "no control \"" << text << "\" among " << listed(dialog);
+  keepScreenshot(x(), "dialog");
+  x().tapKey(XK_Return);
+  auto code = saver_->waitExit(kExitTimeout);
   ASSERT_TRUE(code) << "Return presses OK" << context("dialog-open");
   EXPECT_EQ(*code, 0);
   std::string stored = storedChoices();
@@ -188,41 +194,45 @@ TEST_F(Screensaver, SettingsDialogStoresTheChoicesThatTheNextRunShows) {
 
   // Space ticks the focused first box, Tab moves on to the slow turn.
   ASSERT_NO_FATAL_FAILURE(startSaver({"/c"}));
-  Window dialog = x_->waitForWindow(kSettingsTitle, kStartTimeout);
-  ASSERT_NE(dialog, 0u) << context("no-dialog-again");
-  x_->focus(dialog);
-  for (KeySym key : {XK_space, XK_Tab, XK_Tab, XK_space, XK_Return}) x_->tapKey(key);
-  code = saver_->waitExit(kEndTimeout);
+  const Window window = x().waitForWindow(kSettingsTitle, kStartTimeout, saver_.get());
+  ASSERT_NE(window, 0u) << context("no-dialog-again");
+  x().focus(window);
+  for (KeySym key : {XK_space, XK_Tab, XK_Tab, XK_space, XK_Return}) x().tapKey(key);
+  code = saver_->waitExit(kExitTimeout);
   ASSERT_TRUE(code) << context("dialog-open-again");
   stored = storedChoices();
   for (const char* value : {"ShowDigitalTime    REG_DWORD    0x1", "SlowTurn    REG_DWORD    0x0"})
     EXPECT_NE(stored.find(value), std::string::npos) << "expected " << value << " in\n" << stored;
 
   ASSERT_NO_FATAL_FAILURE(startSaver({"/s"}));
-  const Image screen = waitForDial();
+  const Picture screen = waitForDial();
   EXPECT_GT(whitePixels(screen), 5000) << "the digital time is shown" << context("time");
-  keepScreenshot(*x_, "digital-time");
+  keepScreenshot(x(), "digital-time");
 }
 
 TEST_F(Screensaver, PreviewFillsTheHostsWindowAndEndsWhenTheHostDestroysIt) {
   std::string scr = std::string("Z:") + WAGGLER_E2E_SCR;
   std::replace(scr.begin(), scr.end(), '/', '\\');
   ASSERT_NO_FATAL_FAILURE(start({WAGGLER_E2E_SAVER_HOST, scr}));
-  Window host = x_->waitForWindow(kHostTitle, kStartTimeout);
+  Window host = x().waitForWindow(kHostTitle, kStartTimeout, saver_.get());
   ASSERT_NE(host, 0u) << context("no-host");
   // The host's popup is all client area; the preview is a child of it in the same place.
-  const std::string expected = "WagglerScreensaver|1|100,80,320,240|";
-  const auto deadline = Clock::now() + kStartTimeout;
-  std::string listed;
-  while ((listed = controls(kHostTitle)).find(expected) == std::string::npos &&
-         Clock::now() < deadline)
-    std::this_thread::sleep_for(Millis(200));
-  EXPECT_NE(listed.find(expected), std::string::npos) << "expected " << expected << " in\n"
-                                                      << listed;
-  keepScreenshot(*x_, "preview");
-  x_->focus(host);
-  x_->tapKey(XK_a);  // the host destroys its window
-  const auto code = saver_->waitExit(kEndTimeout);
+  std::vector<WineControl> children;
+  const bool previewed = pollUntil(
+      kStartTimeout,
+      [&] {
+        children = controls(kHostTitle);
+        return std::any_of(children.begin(), children.end(), [](const WineControl& c) {
+          return c.cls == "WagglerScreensaver" && c.visible && c.frame == Rect{100, 80, 320, 240};
+        });
+      },
+      Millis(200));
+  EXPECT_TRUE(previewed) << "expected a visible WagglerScreensaver at 100,80 320x240 among "
+                         << listed(children);
+  keepScreenshot(x(), "preview");
+  x().focus(host);
+  x().tapKey(XK_a);  // the host destroys its window
+  const auto code = saver_->waitExit(kExitTimeout);
   ASSERT_TRUE(code) << context("host-still-running");
   EXPECT_EQ(*code, 0) << "the host exits with the screensaver's exit code (3: it outlived the "
                          "window)"
@@ -231,26 +241,30 @@ TEST_F(Screensaver, PreviewFillsTheHostsWindowAndEndsWhenTheHostDestroysIt) {
 
 TEST_F(Screensaver, RefusedCommandLinesExitWithOneAndShowNoScene) {
   ASSERT_NO_FATAL_FAILURE(startSaver({"/x"}));
-  ASSERT_NE(x_->waitForWindow("Waggler screensaver", kStartTimeout), 0u) << context("no-box");
-  const std::string listed = controls("Waggler screensaver");
-  EXPECT_NE(listed.find("/s shows it, /p HWND previews it"), std::string::npos)
-      << "the box says what it takes:\n"
-      << listed;
-  EXPECT_EQ(x_->findWindow("Waggler"), 0u) << "no scene window" << context("box");
-  x_->tapKey(XK_Return);
-  auto code = saver_->waitExit(kEndTimeout);
+  ASSERT_NE(x().waitForWindow("Waggler screensaver", kStartTimeout, saver_.get()), 0u)
+      << context("no-box");
+  const auto box = controls("Waggler screensaver");
+  EXPECT_TRUE(std::any_of(box.begin(), box.end(),
+                          [](const WineControl& c) {
+                            return c.text.find("/s shows it, /p HWND previews it") !=
+                                   std::string::npos;
+                          }))
+      << "the box says what it takes, not " << listed(box);
+  EXPECT_EQ(x().findWindow("Waggler"), 0u) << "no scene window" << context("box");
+  x().tapKey(XK_Return);
+  auto code = saver_->waitExit(kExitTimeout);
   ASSERT_TRUE(code) << context("box-still-up");
   EXPECT_EQ(*code, 1);
 
   // A preview handle that is no window, and old Windows' password change.
   for (const auto& [argument, exitCode] :
        {std::pair<const char*, int>{"/p", 1}, std::pair<const char*, int>{"/a", 0}}) {
-    x_->takeMappedTitles();
+    x().takeMappedTitles();
     ASSERT_NO_FATAL_FAILURE(startSaver({argument, "999999"}));
     code = saver_->waitExit(kStartTimeout);
     ASSERT_TRUE(code) << argument << context("still-running");
     EXPECT_EQ(*code, exitCode) << argument;
-    for (const std::string& title : x_->takeMappedTitles())
+    for (const std::string& title : x().takeMappedTitles())
       EXPECT_TRUE(title.rfind("Waggler", 0) != 0) << argument << " mapped " << title;
   }
 }

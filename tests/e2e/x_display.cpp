@@ -20,8 +20,8 @@
 
 namespace e2e {
 
-std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
-                                      std::string* displayName, std::string* error) {
+std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& extraArgs,
+                                        std::string* error) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     *error = errnoText("pipe");
@@ -31,9 +31,10 @@ std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
                                    "1024x768x24", "-nolisten",  "tcp", "-noreset"};
   argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
   const std::string log = artifactPath("xvfb", "log");
-  auto server = Process::start(argv, {}, log, error, fds[1]);
+  std::unique_ptr<XServer> server(new XServer);
+  server->process_ = Process::start(argv, {}, log, error, fds[1]);
   ::close(fds[1]);
-  if (!server) {
+  if (!server->process_) {
     ::close(fds[0]);
     return nullptr;
   }
@@ -48,7 +49,7 @@ std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
       ssize_t n = read(fds[0], &c, 1);
       if (n <= 0 || c == '\n') break;
       number += c;
-    } else if (!server->running()) {
+    } else if (!server->process_->running()) {
       break;
     }
   }
@@ -57,8 +58,15 @@ std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
     *error = "Xvfb did not report a display number; its log: " + fileTail(log);
     return nullptr;
   }
-  *displayName = ":" + number;
+  server->displayName_ = ":" + number;
+  server->display_ = XDisplay::open(server->displayName_, error);
+  if (!server->display_) return nullptr;
   return server;
+}
+
+XServer::~XServer() {
+  display_.reset();
+  if (process_) process_->stop(Millis(5000));
 }
 
 namespace {
@@ -179,6 +187,12 @@ Window XDisplay::findWindow(const std::string& title) {
   for (const auto& w : titledWindows())
     if (w.viewable && w.title == title) return w.id;
   return 0;
+}
+
+Window XDisplay::waitForWindow(const std::string& title, Millis timeout, Process* program) {
+  Window w = 0;
+  pollUntil(timeout, [&] { return (w = findWindow(title)) || (program && !program->running()); });
+  return w;
 }
 
 bool XDisplay::waitForWindowGone(const std::string& title, Millis timeout) {

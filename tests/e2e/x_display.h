@@ -17,11 +17,6 @@ typedef unsigned long XID;
 
 namespace e2e {
 
-// A private Xvfb on a free display number (chosen by the server through -displayfd), screen
-// 1024x768x24; `displayName` gets ":N". Stop it with Process::stop, which lets it clean up.
-std::unique_ptr<Process> startXServer(const std::vector<std::string>& extraArgs,
-                                      std::string* displayName, std::string* error);
-
 using Window = XID;
 using KeySym = XID;
 
@@ -45,6 +40,9 @@ class XDisplay {
   std::vector<WindowInfo> titledWindows();
   // The first viewable window with exactly this title, or 0.
   Window findWindow(const std::string& title);
+  // Polls for a viewable window with this title; 0 after the timeout, or as soon as `program`,
+  // when given, has exited.
+  Window waitForWindow(const std::string& title, Millis timeout, Process* program = nullptr);
   // Polls until no viewable window with this title exists; false after the timeout.
   bool waitForWindowGone(const std::string& title, Millis timeout);
   std::optional<WindowInfo> info(Window window);
@@ -70,6 +68,20 @@ class XDisplay {
 
   // The whole screen, read from the root window (never from a GL buffer).
   Picture grabScreen();
+  // Grabs the screen until `shows(screen)` holds, `timeout` passes or `program`, when given,
+  // has exited; the last screen grabbed.
+  template <class Shows>
+  Picture waitForScreen(Millis timeout, Shows shows, Process* program = nullptr) {
+    Picture screen;
+    pollUntil(
+        timeout,
+        [&] {
+          screen = grabScreen();
+          return shows(screen) || (program && !program->running());
+        },
+        Millis(100));
+    return screen;
+  }
 
   // Where our message box shows `text` on `screen` inside `area`, in its message or (onButton)
   // on a button. Nothing when absent.
@@ -87,6 +99,27 @@ class XDisplay {
   ::Display* display_ = nullptr;
   Window root_ = 0;
   std::vector<std::string> mappedTitles_;
+};
+
+// A private Xvfb on a free display number (chosen by the server through -displayfd), screen
+// 1024x768x24, and the tests' connection to it. Destroying it closes the connection and stops
+// the server, letting it clean up.
+class XServer {
+ public:
+  static std::unique_ptr<XServer> start(const std::vector<std::string>& extraArgs,
+                                        std::string* error);
+  ~XServer();
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  const std::string& displayName() const { return displayName_; }  // ":N"
+  XDisplay& x() { return *display_; }
+
+ private:
+  XServer() = default;
+  std::unique_ptr<Process> process_;
+  std::string displayName_;
+  std::unique_ptr<XDisplay> display_;
 };
 
 // Saves the screen of `display` as the artifact of `step`; returns a line for a failure message.
