@@ -86,26 +86,19 @@ const double loopElapsed = 5.5;
 const double wingX = 33, wingY = 14;
 }  // namespace
 
-TEST_F(Bee, WingsAreTranslucentOverTheDial) {
+TEST_F(Bee, WingsAreTranslucentOverTheDialAndVanishWhenSeenFromBelow) {
   const Picture withBee = frameAt(12, loopElapsed, 1.0f);
   double x, y;
   projectFromBee(wingX, wingY, x, y);
-  const Rgb wing = glPixel(withBee, static_cast<int>(x), static_cast<int>(y));
-  const Rgb behind =
-      glPixel(frameAt(12, loopElapsed, 0.0f), static_cast<int>(x), static_cast<int>(y));
+  const int px = static_cast<int>(x), py = static_cast<int>(y);
+  const Rgb wing = glPixel(withBee, px, py), behind = glPixel(frameAt(12, loopElapsed, 0), px, py);
   // Half the wing colour (0.8, 0.8, 0.9) over half of what lies behind.
   EXPECT_TRUE(near(wing, (204 + behind.r) / 2, (204 + behind.g) / 2, (230 + behind.b) / 2, 16))
       << "wing " << describe(wing) << " over " << describe(behind) << " "
       << saveFrame("bee-wing", size, size);
-}
 
-TEST_F(Bee, WingsVanishWhenSeenFromBelow) {
-  clockState.spinX = 180.0f;  // the scene turned over: we look at its underside
-  const Picture withBee = frameAt(12, loopElapsed, 1.0f);
-  double x, y;
-  projectFromBee(wingX, wingY, x, y);
-  // Mirrored by the turn.
-  const Rgb seen = glPixel(withBee, static_cast<int>(x), static_cast<int>(size - y));
+  clockState.spinX = 180.0f;  // the scene turned over: we look at its underside, mirrored
+  const Rgb seen = glPixel(frameAt(12, loopElapsed, 1.0f), px, static_cast<int>(size - y));
   EXPECT_TRUE(near(seen, 0, 0, 0, 8)) << "expected the black background, got " << describe(seen)
                                       << " " << saveFrame("bee-from-below", size, size);
 }

@@ -8,6 +8,7 @@
 #include "render/lights.h"
 #include "tests/render/leaves.h"
 #include "tests/support/scene.h"
+#include "text/fonts.h"
 #include "tools/bitmaps.h"
 
 namespace {
@@ -74,10 +75,12 @@ TEST_F(Frame, FaceNearlyFillsTheHeightUndistortedAtTheResetPose) {
   }
 }
 
-TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrame) {
+TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrameTextIncluded) {
   prepare(0, 0);
   clockState.autoSpin = true;
+  clockState.showDigitalTime = true;
   renderFrame();
+  ScaledText("9:05:07", 40, 40);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   EXPECT_FALSE(clockSettings.restartDance) << "the dance must still start";
   EXPECT_GT(clockState.spinX, 0.0f) << "the automatic spin must still advance";

@@ -21,11 +21,11 @@ const int size = 400;
 
 class Glyph : public ::testing::Test {
  protected:
-  static GLuint bitmapBase, outlineBase;
-  static GLYPHMETRICSFLOAT metrics[256];
-  static HFONT bold;
+  static inline GLuint bitmapBase = 0, outlineBase = 0;
+  static inline GLYPHMETRICSFLOAT metrics[256];
+  static inline HFONT bold = nullptr;
   // The clock's DC is its window's; a screen DC selects fonts the same way.
-  static HDC screen;
+  static inline HDC screen = nullptr;
 
   static void SetUpTestSuite() {
     std::string reason;
@@ -130,12 +130,6 @@ class Glyph : public ::testing::Test {
     return position[0];
   }
 };
-
-GLuint Glyph::bitmapBase = 0;
-GLuint Glyph::outlineBase = 0;
-GLYPHMETRICSFLOAT Glyph::metrics[256];
-HFONT Glyph::bold = nullptr;
-HDC Glyph::screen = nullptr;
 
 }  // namespace
 

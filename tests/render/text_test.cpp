@@ -172,15 +172,6 @@ TEST_F(Text, EachRoutineLeavesTheStateItsHeaderStates) {
   }
 }
 
-TEST_F(Text, ZeroSizeWindowDrawsTextWithoutFault) {
-  clockSettings.windowWidth = 0;
-  clockSettings.windowHeight = 0;
-  clockState.showDigitalTime = true;
-  renderFrame();
-  ScaledText("9:05:07", 40, 40);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 TEST_F(Text, FailedOutlineBuildDrawsNoTextAndTheFrameGoesOn) {
   std::memset(clockState.glyphMetrics, 0, sizeof clockState.glyphMetrics);
   clockState.outlineFontBase = unusedListBase;

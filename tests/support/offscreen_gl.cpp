@@ -33,23 +33,13 @@ bool createOffscreenGL(int width, int height, std::string& reason) {
     reason = "no EGL surfaceless display";
     return false;
   }
-  const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
-                                     EGL_PBUFFER_BIT,
-                                     EGL_RENDERABLE_TYPE,
-                                     EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE,
-                                     8,
-                                     EGL_GREEN_SIZE,
-                                     8,
-                                     EGL_BLUE_SIZE,
-                                     8,
-                                     EGL_ALPHA_SIZE,
-                                     8,
-                                     EGL_DEPTH_SIZE,
-                                     24,
-                                     EGL_STENCIL_SIZE,
-                                     8,
+  // clang-format off
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                     EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8,
                                      EGL_NONE};
+  // clang-format on
   EGLConfig config;
   EGLint count = 0;
   if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count == 0) {

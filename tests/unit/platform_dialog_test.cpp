@@ -88,17 +88,9 @@ struct SlowBoxAnsweringYes : platform::Box {
     offThread = offThread || std::this_thread::get_id() != guiThread || threadCount() != threads;
     if (ticksReceived() >= 2 && !typed) {
       typed = true;
-      SDL_Event event = {};
-      event.type = SDL_KEYDOWN;
-      event.key.windowID = boxWindow->sdlId;
-      event.key.keysym.sym = SDLK_r;
-      SDL_PushEvent(&event);
-      event.type = SDL_KEYUP;
-      SDL_PushEvent(&event);
-      event = {};
-      event.type = SDL_MOUSEMOTION;
-      event.motion.windowID = boxWindow->sdlId;
-      SDL_PushEvent(&event);
+      platformtest::pushKey(boxWindow, SDL_KEYDOWN, SDLK_r);
+      platformtest::pushKey(boxWindow, SDL_KEYUP, SDLK_r);
+      platformtest::pushMotion(boxWindow, 0, 0);
     }
     *answer = IDYES;
     return ticksReceived() >= 4;

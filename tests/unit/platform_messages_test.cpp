@@ -10,22 +10,10 @@ namespace {
 using platformtest::countReceived;
 using platformtest::makeShownWindow;
 using platformtest::nextMessage;
+using platformtest::pushEvent;
+using platformtest::pushKey;
+using platformtest::pushMotion;
 using platformtest::received;
-
-void pushEvent(SDL_Event event) {
-  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
-
-void pushKey(HWND window, Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
-  SDL_Event event = {};
-  event.type = type;
-  event.key.windowID = window ? window->sdlId : 0;
-  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-  event.key.repeat = repeat;
-  event.key.keysym.sym = key;
-  event.key.keysym.mod = mod;
-  pushEvent(event);
-}
 
 void pushWindowEvent(HWND window, Uint8 what, int data1 = 0, int data2 = 0) {
   SDL_Event event = {};
@@ -34,15 +22,6 @@ void pushWindowEvent(HWND window, Uint8 what, int data1 = 0, int data2 = 0) {
   event.window.event = what;
   event.window.data1 = data1;
   event.window.data2 = data2;
-  pushEvent(event);
-}
-
-void pushMotion(HWND window, int x, int y) {
-  SDL_Event event = {};
-  event.type = SDL_MOUSEMOTION;
-  event.motion.windowID = window->sdlId;
-  event.motion.x = x;
-  event.motion.y = y;
   pushEvent(event);
 }
 
