@@ -33,23 +33,13 @@ bool createOffscreenGL(int width, int height, std::string& reason) {
     reason = "no EGL surfaceless display";
     return false;
   }
-  const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
-                                     EGL_PBUFFER_BIT,
-                                     EGL_RENDERABLE_TYPE,
-                                     EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE,
-                                     8,
-                                     EGL_GREEN_SIZE,
-                                     8,
-                                     EGL_BLUE_SIZE,
-                                     8,
-                                     EGL_ALPHA_SIZE,
-                                     8,
-                                     EGL_DEPTH_SIZE,
-                                     24,
-                                     EGL_STENCIL_SIZE,
-                                     8,
+  // clang-format off
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                     EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8,
                                      EGL_NONE};
+  // clang-format on
   EGLConfig config;
   EGLint count = 0;
   if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count == 0) {
@@ -86,32 +76,15 @@ void destroyOffscreenGL() {
   surfaceWidth = surfaceHeight = 0;
 }
 
-Pixel readPixel(int x, int y) {
-  unsigned char rgba[4] = {};
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  return {rgba[0], rgba[1], rgba[2], rgba[3]};
-}
-
-std::vector<Pixel> readFrame(int width, int height) {
-  std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  std::vector<Pixel> pixels;
-  pixels.reserve(static_cast<std::size_t>(width) * height);
-  for (std::size_t i = 0; i < rgba.size(); i += 4)
-    pixels.push_back({rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]});
-  return pixels;
-}
-
 Picture readPicture(int width, int height) {
-  const std::vector<Pixel> pixels = readFrame(width, height);
+  std::vector<uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
   Picture picture(width, height);
   for (int y = 0; y < height; ++y)  // GL rows run bottom-up
     for (int x = 0; x < width; ++x) {
-      const Pixel& p = pixels[static_cast<std::size_t>(height - 1 - y) * width + x];
-      picture.set(
-          x, y, {static_cast<uint8_t>(p.r), static_cast<uint8_t>(p.g), static_cast<uint8_t>(p.b)});
+      const uint8_t* p = &rgb[(static_cast<std::size_t>(height - 1 - y) * width + x) * 3];
+      picture.set(x, y, {p[0], p[1], p[2]});
     }
   return picture;
 }
@@ -146,12 +119,11 @@ std::string compareWithReference(const std::string& name, int width, int height,
          std::to_string(pixelsAllowed) + " may); the frame: " + saveFrame(name, width, height);
 }
 
-bool near(const Pixel& actual, int r, int g, int b, int tolerance) {
+bool near(Rgb actual, int r, int g, int b, int tolerance) {
   return std::abs(actual.r - r) <= tolerance && std::abs(actual.g - g) <= tolerance &&
          std::abs(actual.b - b) <= tolerance;
 }
 
-std::string describe(const Pixel& p) {
-  return "(" + std::to_string(p.r) + ", " + std::to_string(p.g) + ", " + std::to_string(p.b) +
-         ", " + std::to_string(p.a) + ")";
+std::string describe(Rgb p) {
+  return "(" + std::to_string(p.r) + ", " + std::to_string(p.g) + ", " + std::to_string(p.b) + ")";
 }

@@ -4,14 +4,9 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "platform/win32.h"
 #include "tools/picture.h"
-
-struct Pixel {
-  int r, g, b, a;
-};
 
 // Makes a compatibility-profile context current with a width-by-height RGBA pbuffer
 // (24-bit depth, 8-bit stencil), or keeps the current one when it is large enough.
@@ -19,12 +14,12 @@ struct Pixel {
 bool createOffscreenGL(int width, int height, std::string& reason);
 void destroyOffscreenGL();
 
-// Reads the colour buffer; (0, 0) is the bottom-left pixel, as in GL.
-Pixel readPixel(int x, int y);
-std::vector<Pixel> readFrame(int width, int height);
-
 // The colour buffer as a picture, top row first.
 pictures::Picture readPicture(int width, int height);
+// The pixel at GL's window coordinates (x, y), counted from the bottom-left.
+inline pictures::Rgb glPixel(const pictures::Picture& picture, int x, int y) {
+  return picture.at(x, picture.height - 1 - y);
+}
 
 // Saves the colour buffer as artifacts/<name>.png in the build tree and returns its path.
 std::string saveFrame(const std::string& name, int width, int height);
@@ -37,5 +32,5 @@ std::string compareWithReference(const std::string& name, int width, int height,
                                  int channelTolerance, int pixelsAllowed);
 
 // Reports whether `actual` is within `tolerance` of the expected colour in every channel.
-bool near(const Pixel& actual, int r, int g, int b, int tolerance);
-std::string describe(const Pixel& p);
+bool near(pictures::Rgb actual, int r, int g, int b, int tolerance);
+std::string describe(pictures::Rgb p);

@@ -64,14 +64,14 @@ double pixelsPerSceneUnit(int height) {
   return (height / 2.0) / (500.0 * std::tan(22.5 * 3.14159265358979 / 180.0));
 }
 
-Difference compareFrames(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int width,
-                         int x0, int y0, int x1, int y1) {
+Difference compareFrames(const pictures::Picture& a, const pictures::Picture& b, int x0, int y0,
+                         int x1, int y1) {
+  if (x1 == 0) x1 = a.width, y1 = a.height;
   Difference d;
   double sumX = 0, sumY = 0;
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x) {
-      const Pixel& p = a[static_cast<std::size_t>(y) * width + x];
-      const Pixel& q = b[static_cast<std::size_t>(y) * width + x];
+      const pictures::Rgb p = glPixel(a, x, y), q = glPixel(b, x, y);
       if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) {
         sumX += x;
         sumY += y;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "tests/support/offscreen_gl.h"
 
@@ -22,11 +21,12 @@ void setDanceElapsed(double elapsed);
 // client area `height` pixels high.
 double pixelsPerSceneUnit(int height);
 
-// Where two frames `width` pixels wide differ (by more than 30 over the three channels),
-// inside the box [x0, x1) by [y0, y1): how many pixels, and their centre (-1 when none).
+// Where two frames differ (by more than 30 over the three channels) inside the box [x0, x1) by
+// [y0, y1) of GL's window coordinates, the whole frame when x1 is 0: how many pixels, and their
+// centre in the same coordinates (-1 when none).
 struct Difference {
   int count = 0;
   double x = -1, y = -1;
 };
-Difference compareFrames(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int width,
-                         int x0, int y0, int x1, int y1);
+Difference compareFrames(const pictures::Picture& a, const pictures::Picture& b, int x0 = 0,
+                         int y0 = 0, int x1 = 0, int y1 = 0);

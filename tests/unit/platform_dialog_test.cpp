@@ -45,37 +45,28 @@ class PlatformDialog : public ::testing::Test {
   platform::BoxPresenter savedPresenter = platform::boxPresenter;
 };
 
-TEST_F(PlatformDialog, ReturnAndEscapeBecomeOkAndCancelCommands) {
-  MSG enter = keyMessage(window, WM_KEYDOWN, VK_RETURN);
-  MSG escape = keyMessage(window, WM_KEYDOWN, VK_ESCAPE);
-  EXPECT_TRUE(IsDialogMessageA(window, &enter));
-  EXPECT_TRUE(IsDialogMessageA(window, &escape));
-  EXPECT_EQ(commands(), (std::vector<WORD>{IDOK, IDCANCEL}));
-}
-
-TEST_F(PlatformDialog, NavigationKeysAreConsumedWithoutACommand) {
-  for (WPARAM key : {VK_TAB, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) {
+TEST_F(PlatformDialog, ReturnAndEscapeBecomeOkAndCancelCommandsAndNavigationKeysNoCommand) {
+  for (WPARAM key : {VK_RETURN, VK_TAB, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_ESCAPE}) {
     MSG press = keyMessage(window, WM_KEYDOWN, key);
     EXPECT_TRUE(IsDialogMessageA(window, &press)) << "key " << key;
   }
-  EXPECT_TRUE(received().empty());
+  EXPECT_EQ(commands(), (std::vector<WORD>{IDOK, IDCANCEL}));
+  EXPECT_EQ(received().size(), 2u) << "nothing but the two commands";
 }
 
 TEST_F(PlatformDialog, EverythingElseIsLeftToTheNormalDispatch) {
-  MSG letter = keyMessage(window, WM_KEYDOWN, 'R');
-  MSG release = keyMessage(window, WM_KEYUP, VK_RETURN);
-  MSG escapeRelease = keyMessage(window, WM_KEYUP, VK_ESCAPE);
-  MSG altF4 = keyMessage(window, WM_SYSKEYDOWN, VK_F4);
-  MSG tick = keyMessage(window, WM_TIMER, 1);
-  MSG elsewhere = keyMessage(nullptr, WM_KEYDOWN, VK_RETURN);
-  EXPECT_FALSE(IsDialogMessageA(window, &letter));
-  EXPECT_FALSE(IsDialogMessageA(window, &release));
-  EXPECT_FALSE(IsDialogMessageA(window, &escapeRelease));
-  EXPECT_FALSE(IsDialogMessageA(window, &altF4));
-  EXPECT_FALSE(IsDialogMessageA(window, &tick));
-  EXPECT_FALSE(IsDialogMessageA(window, &elsewhere));
-  MSG enter = keyMessage(window, WM_KEYDOWN, VK_RETURN);
-  EXPECT_FALSE(IsDialogMessageA(nullptr, &enter));
+  const struct {
+    HWND dialog, to;
+    UINT message;
+    WPARAM key;
+  } others[] = {{window, window, WM_KEYDOWN, 'R'},       {window, window, WM_KEYUP, VK_RETURN},
+                {window, window, WM_KEYUP, VK_ESCAPE},   {window, window, WM_SYSKEYDOWN, VK_F4},
+                {window, window, WM_TIMER, 1},           {window, nullptr, WM_KEYDOWN, VK_RETURN},
+                {nullptr, window, WM_KEYDOWN, VK_RETURN}};
+  for (const auto& other : others) {
+    MSG message = keyMessage(other.to, other.message, other.key);
+    EXPECT_FALSE(IsDialogMessageA(other.dialog, &message)) << other.message << " " << other.key;
+  }
   EXPECT_TRUE(received().empty());
 }
 
@@ -97,17 +88,9 @@ struct SlowBoxAnsweringYes : platform::Box {
     offThread = offThread || std::this_thread::get_id() != guiThread || threadCount() != threads;
     if (ticksReceived() >= 2 && !typed) {
       typed = true;
-      SDL_Event event = {};
-      event.type = SDL_KEYDOWN;
-      event.key.windowID = boxWindow->sdlId;
-      event.key.keysym.sym = SDLK_r;
-      SDL_PushEvent(&event);
-      event.type = SDL_KEYUP;
-      SDL_PushEvent(&event);
-      event = {};
-      event.type = SDL_MOUSEMOTION;
-      event.motion.windowID = boxWindow->sdlId;
-      SDL_PushEvent(&event);
+      platformtest::pushKey(boxWindow, SDL_KEYDOWN, SDLK_r);
+      platformtest::pushKey(boxWindow, SDL_KEYUP, SDLK_r);
+      platformtest::pushMotion(boxWindow, 0, 0);
     }
     *answer = IDYES;
     return ticksReceived() >= 4;

@@ -10,22 +10,10 @@ namespace {
 using platformtest::countReceived;
 using platformtest::makeShownWindow;
 using platformtest::nextMessage;
+using platformtest::pushEvent;
+using platformtest::pushKey;
+using platformtest::pushMotion;
 using platformtest::received;
-
-void pushEvent(SDL_Event event) {
-  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
-
-void pushKey(HWND window, Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
-  SDL_Event event = {};
-  event.type = type;
-  event.key.windowID = window ? window->sdlId : 0;
-  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-  event.key.repeat = repeat;
-  event.key.keysym.sym = key;
-  event.key.keysym.mod = mod;
-  pushEvent(event);
-}
 
 void pushWindowEvent(HWND window, Uint8 what, int data1 = 0, int data2 = 0) {
   SDL_Event event = {};
@@ -34,15 +22,6 @@ void pushWindowEvent(HWND window, Uint8 what, int data1 = 0, int data2 = 0) {
   event.window.event = what;
   event.window.data1 = data1;
   event.window.data2 = data2;
-  pushEvent(event);
-}
-
-void pushMotion(HWND window, int x, int y) {
-  SDL_Event event = {};
-  event.type = SDL_MOUSEMOTION;
-  event.motion.windowID = window->sdlId;
-  event.motion.x = x;
-  event.motion.y = y;
   pushEvent(event);
 }
 
@@ -188,17 +167,13 @@ TEST_F(PlatformEvents, KeysBecomeKeyMessagesWithVirtualKeyCodes) {
   pushKey(window, SDL_KEYDOWN, SDLK_r);
   pushKey(window, SDL_KEYDOWN, SDLK_r, KMOD_LSHIFT);
   pushKey(window, SDL_KEYDOWN, SDLK_r, KMOD_NONE, 1);
-  MSG message = nextMessage();
-  EXPECT_EQ(message.hwnd, window);
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(message.wParam, 0x52u);
-  EXPECT_EQ(message.lParam & (1 << 30), 0);
-  message = nextMessage();
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(message.wParam, 0x52u) << "Shift must not change the code";
-  message = nextMessage();
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_NE(message.lParam & (1 << 30), 0) << "a repeat says the key was already down";
+  for (const bool repeat : {false, false, true}) {  // Shift must not change the code
+    const MSG message = nextMessage();
+    EXPECT_EQ(message.hwnd, window);
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(message.wParam, 0x52u);
+    EXPECT_EQ((message.lParam & (1 << 30)) != 0, repeat) << "a repeat says the key was down";
+  }
 }
 
 TEST_F(PlatformEvents, TheKeysTheClockReadsArriveWithTheirWindowsCodes) {
@@ -219,16 +194,6 @@ TEST_F(PlatformEvents, TheKeysTheClockReadsArriveWithTheirWindowsCodes) {
     EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYUP)) << SDL_GetKeyName(sdlKey);
     EXPECT_EQ(message.wParam, code) << SDL_GetKeyName(sdlKey);
   }
-}
-
-TEST_F(PlatformEvents, KeysWithAltAreSystemKeys) {
-  pushKey(window, SDL_KEYDOWN, SDLK_F4, KMOD_LALT);
-  pushKey(window, SDL_KEYUP, SDLK_F4, KMOD_LALT);
-  MSG message = nextMessage();
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(message.wParam, static_cast<WPARAM>(VK_F4));
-  message = nextMessage();
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_SYSKEYUP));
 }
 
 TEST_F(PlatformEvents, KeysWithoutAFocusedWindowAndUntranslatedKeysAreDropped) {
@@ -327,9 +292,12 @@ TEST_F(PlatformEvents, TheCloseRequestDestroysTheWindowThroughTheDefaultProcedur
   EXPECT_FALSE(DestroyWindow(window));
 }
 
-TEST_F(PlatformEvents, AltF4ClosesThroughTheSystemCommand) {
+TEST_F(PlatformEvents, KeysWithAltAreSystemKeysAndAltF4ClosesThroughTheSystemCommand) {
   pushKey(window, SDL_KEYDOWN, SDLK_F4, KMOD_LALT);
+  pushKey(window, SDL_KEYUP, SDLK_F4, KMOD_LALT);
   const MSG message = nextMessage();
+  EXPECT_EQ(message.wParam, static_cast<WPARAM>(VK_F4));
+  EXPECT_EQ(nextMessage().message, static_cast<UINT>(WM_SYSKEYUP));
   DispatchMessageA(&message);
   std::vector<UINT> order;
   for (const MSG& entry : received()) order.push_back(entry.message);

@@ -16,23 +16,10 @@ namespace {
       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0
 
 // 2 by 2, bottom-up: each row has 6 bytes of pixels and 2 of padding.
-const unsigned char bottomUp[] = {INFO_HEADER(2, 2, 24),
-                                  1,
-                                  2,
-                                  3,
-                                  4,
-                                  5,
-                                  6,
-                                  0,
-                                  0,  // bottom row
-                                  7,
-                                  8,
-                                  9,
-                                  10,
-                                  11,
-                                  12,
-                                  0,
-                                  0};
+// clang-format off
+const unsigned char bottomUp[] = {INFO_HEADER(2, 2, 24), 1, 2, 3, 4, 5, 6, 0, 0,  // bottom row
+                                  7, 8, 9, 10, 11, 12, 0, 0};
+// clang-format on
 // 1 by 2, top-down (negative height): must come out bottom-up.
 const unsigned char topDown[] = {INFO_HEADER(1, -2, 24), 20, 21, 22, 0, 30, 31, 32, 0};
 const unsigned char cutShort[] = {INFO_HEADER(2, 2, 24), 1, 2, 3, 4, 5, 6, 0, 0};

@@ -1,5 +1,5 @@
 // Shared by the stand-in layer's tests: SDL's dummy video driver, a window whose procedure
-// records every message it is sent, and the next message the loop gets.
+// records every message it is sent, the next message the loop gets, and SDL events to push.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -71,6 +71,32 @@ inline int countReceived(UINT message) {
   for (const MSG& entry : received())
     if (entry.message == message) ++count;
   return count;
+}
+
+// Events pushed into SDL's queue as the X11 driver would deliver them.
+inline void pushEvent(SDL_Event event) {
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+inline void pushKey(HWND window, Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE,
+                    Uint8 repeat = 0) {
+  SDL_Event event = {};
+  event.type = type;
+  event.key.windowID = window ? window->sdlId : 0;
+  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.key.repeat = repeat;
+  event.key.keysym.sym = key;
+  event.key.keysym.mod = mod;
+  pushEvent(event);
+}
+
+inline void pushMotion(HWND window, int x, int y) {
+  SDL_Event event = {};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.windowID = window->sdlId;
+  event.motion.x = x;
+  event.motion.y = y;
+  pushEvent(event);
 }
 
 }  // namespace platformtest
