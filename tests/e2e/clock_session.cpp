@@ -289,6 +289,13 @@ void showClock(ClockSession& session, Window* clock, Rect* client) {
     const auto drawn = session.drawnClientArea(*clock, kStartTimeout);
     ASSERT_TRUE(drawn) << "no dial drawn in the clock window" << session.context("dial");
     *client = *drawn;
+    // Every start makes the window at (1, 1), 400 by 400 with Windows' frame, on both programs.
+    using namespace nonClient;
+    const Rect expected{1 + left, 1 + top, 400 - left - right, 400 - top - bottom};
+    EXPECT_TRUE(*client == expected)
+        << "expected the client area at " << expected.x << "," << expected.y << " sized "
+        << expected.width << "x" << expected.height << ", got " << client->x << "," << client->y
+        << " sized " << client->width << "x" << client->height << session.context("placement");
   }
   ASSERT_TRUE(session.process().running())
       << "expected the clock to keep running with its window shown" << session.context("running");
