@@ -42,15 +42,19 @@ sample() {
   sleep "$seconds"
   t1=${EPOCHREALTIME/./} c1=$(ticks "$pid") x1=$(ticks "$xvfb_pid")
   threads=$(ls "/proc/$pid/task" | wc -l)
+  # xscreensaver gives a hack a moment after SIGTERM before it kills it: time the ending.
+  local s0=${EPOCHREALTIME/./}
   kill "$pid"
   wait "$pid" || { echo "bench: the hack did not end with 0 on SIGTERM" >&2; exit 1; }
+  local stopped=$(((${EPOCHREALTIME/./} - s0) / 1000))
   pid=
   awk -v c="$config" -v t0="$t0" -v t1="$t1" -v dt=$((c1 - c0)) -v dx=$((x1 - x0)) \
-    -v hz="$(getconf CLK_TCK)" -v th="$threads" '
+    -v hz="$(getconf CLK_TCK)" -v th="$threads" -v stop="$stopped" '
     { if ($1 >= t0 && $1 <= t1) at[n++] = $1 }
     END {
       sec = (t1 - t0) / 1e6
       printf "%s cpu %.1f\n%s xcpu %.1f\n%s threads %d\n", c, dt / hz / sec * 100, c, dx / hz / sec * 100, c, th
+      printf "%s stop %d\n", c, stop
       printf "%s fps %.1f\n", c, (n - 1) / ((at[n - 1] - at[0]) / 1e6)
       for (i = 1; i < n; i++) gap[i] = (at[i] - at[i - 1]) / 1000
       for (i = 2; i < n; i++) { x = gap[i]; for (j = i - 1; j >= 1 && gap[j] > x; j--) gap[j + 1] = gap[j]; gap[j + 1] = x }
@@ -74,10 +78,10 @@ awk -v seconds="$seconds" -v rounds="$rounds" '
   END {
     print "| wagglersaver -root, 1920x1080 | llvmpipe threads (its choice) | LP_NUM_THREADS=0 | How |"
     print "|---|---|---|---|"
-    split("fps gap50 gap99 cpu xcpu threads", f, " ")
-    split("Frames/s|Frame interval median|Frame interval p99|CPU|CPU of the X server|Threads", label, "|")
-    split("presented frames per s, swaps counted by bench/frame_counter.c|ms|ms|% of one core, all threads, /proc/PID/stat|% of one core: Xvfb takes each frame as an image|at the end of the sample", how, "|")
-    for (i = 1; i <= 6; i++)
+    split("fps gap50 gap99 cpu xcpu threads stop", f, " ")
+    split("Frames/s|Frame interval median|Frame interval p99|CPU|CPU of the X server|Threads|End after SIGTERM", label, "|")
+    split("presented frames per s, swaps counted by bench/frame_counter.c|ms|ms|% of one core, all threads, /proc/PID/stat|% of one core: Xvfb takes each frame as an image|at the end of the sample|ms from the signal to its exit with 0", how, "|")
+    for (i = 1; i <= 7; i++)
       printf "| %s | %s | %s | %s%s |\n", label[i], spread("default " f[i]), spread("0 " f[i]), how[i],
         i == 1 ? " (" seconds " s, " rounds " rounds)" : ""
   }' "$tmp/results"
