@@ -1,7 +1,7 @@
 // The option keys: digits set the text size, letters toggle options, C resets the camera.
 #include "app/keys.h"
 
-#include "app/state.h"
+#include "records/state.h"
 #include "render/camera.h"
 
 void handleKeyUp(unsigned virtualKey) {

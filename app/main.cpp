@@ -1,7 +1,7 @@
 // The process entry: register the class, create the window, run the message loop.
-#include "app/state.h"
 #include "app/window.h"
-#include "platform/no_window.h"
+#include "platform/no_window_report.h"
+#include "records/state.h"
 
 namespace {
 const int noWindowExitCode = 1;  // the clock could not run: never reported as success

@@ -5,14 +5,11 @@
 #include <cstdint>
 
 #include "app/keys.h"
-#include "app/state.h"
+#include "records/state.h"
 #include "render/camera.h"
-#include "render/context.h"
-#include "render/frame.h"
+#include "scene/scene_window.h"
 
 namespace {
-const UINT_PTR frameTimer = 1;
-const UINT framePeriodMs = 20;
 const int quitExitCode = 2;
 }  // namespace
 
@@ -46,27 +43,10 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      clockState.hdc = GetDC(window);
-      clockState.hglrc = createGLContext(window, clockState.hdc);
-      initScene(window, clockState.hglrc);
-      SetTimer(window, frameTimer, framePeriodMs, nullptr);
-      return 1;
-    case WM_SIZE:
-      clockSettings.windowWidth = LOWORD(lParam);
-      clockSettings.windowHeight = HIWORD(lParam);
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(window, &paint);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_TIMER:
-      renderFrame();
-      glFlush();
-      SwapBuffers(clockState.hdc);
-      return 0;
+    case WM_CREATE: openSceneWindow(window); return 1;
+    case WM_SIZE: takeSceneSize(lParam); return 0;
+    case WM_PAINT: paintSceneWindow(window); return 0;
+    case WM_TIMER: drawSceneFrame(); return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         if (MessageBoxA(clockState.hwnd, "Really Quit?", "Quit Program", MB_YESNO) == IDYES)
@@ -81,13 +61,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_MOUSEWHEEL: onMouseWheel(HIWORD(wParam)); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;
-    case WM_DESTROY:
-      ReleaseDC(window, clockState.hdc);
-      wglMakeCurrent(nullptr, nullptr);
-      wglDeleteContext(clockState.hglrc);
-      KillTimer(window, frameTimer);
-      PostQuitMessage(quitExitCode);
-      return 0;
+    case WM_DESTROY: closeSceneWindow(window, quitExitCode); return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

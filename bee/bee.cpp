@@ -5,8 +5,8 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/state.h"
 #include "bee/dance.h"
+#include "records/state.h"
 
 namespace {
 const float sixteenPi = 50.265484f;  // 8 leg swings per unit of progress
@@ -53,30 +53,35 @@ void drawWing(float radius, float rimInner, int rimLoops) {
   glColor4f(0.1f, 0.1f, 0.1f, 1.0f);
   if (clockState.quadric) gluDisk(clockState.quadric, rimInner, radius, 20, rimLoops);
 }
-}  // namespace
 
-void drawSphere(int slices, float radius) {
-  glEnable(GL_LIGHTING);
-  // Without a quadric (out of memory) the clock goes on without its spheres.
-  if (clockState.quadric) {
-    gluQuadricDrawStyle(clockState.quadric, GLU_FILL);
-    gluQuadricNormals(clockState.quadric, GLU_SMOOTH);
-    gluSphere(clockState.quadric, radius, slices, slices);
-  }
-  glDisable(GL_LIGHTING);
+// One wing: a move from the last wing's centre, a tilt about y and a stretch along x, undone
+// after the disks (the undoing scale is the stretch's inverse, rounded as written).
+struct Wing {
+  float moveX, moveY, moveZ;
+  float tilt;  // degrees about y
+  float stretch, unstretch;
+  float radius, rimInner;
+  int rimLoops;
+};
+const Wing wings[] = {
+    {19.0f, 14.0f, 5.5f, -10.0f, 3.3f, 0.3030303f, 5.5f, 5.2f, 2},   // right fore-wing
+    {-38.0f, 0.0f, 0.0f, 10.0f, 3.3f, 0.3030303f, 5.5f, 5.2f, 2},    // left fore-wing
+    {33.0f, -5.0f, 0.0f, -10.0f, 2.3f, 0.43478262f, 4.0f, 3.7f, 5},  // right hind-wing
+    // Centred at -16: the hind wings are deliberately not mirror images.
+    {-30.0f, 0.0f, 0.0f, 10.0f, 2.3f, 0.43478262f, 4.0f, 3.7f, 5},  // left hind-wing
+};
+
+void placeWing(const Wing& wing) {
+  glTranslatef(wing.moveX, wing.moveY, wing.moveZ);
+  glRotatef(wing.tilt, 0.0f, 1.0f, 0.0f);
+  glScalef(wing.stretch, 1.0f, 1.0f);
+  drawWing(wing.radius, wing.rimInner, wing.rimLoops);
+  glScalef(wing.unstretch, 1.0f, 1.0f);
+  glRotatef(-wing.tilt, 0.0f, 1.0f, 0.0f);
 }
 
-void drawBee() {
-  startDance();
-  updateDance();
-
-  glPushMatrix();
-  glRotatef(clockState.hourAngle, 0.0f, 0.0f, 1.0f);
-  glTranslatef(clockState.beeX, clockState.beeY, 0.0f);
-  glRotatef(-clockState.beeHeading, 0.0f, 0.0f, 1.0f);
-  const float scale = clockSettings.beeScale;
-  glScalef(scale, scale, scale);
-
+// Abdomen, thorax, head and eyes, each moved to from the last; ends at the head's centre.
+void drawBody() {
   if (clockState.texturesLoaded) {
     glBindTexture(GL_TEXTURE_2D, clockState.stripeTexture);
     glEnable(GL_TEXTURE_2D);
@@ -115,6 +120,31 @@ void drawBee() {
   drawSphere(12, 3.0f);
   glScalef(1.0f, 1.0f, 0.8333333f);
   glTranslatef(-3.0f, -4.0f, -2.0f);
+}
+}  // namespace
+
+void drawSphere(int slices, float radius) {
+  glEnable(GL_LIGHTING);
+  // Without a quadric (out of memory) the clock goes on without its spheres.
+  if (clockState.quadric) {
+    gluQuadricDrawStyle(clockState.quadric, GLU_FILL);
+    gluQuadricNormals(clockState.quadric, GLU_SMOOTH);
+    gluSphere(clockState.quadric, radius, slices, slices);
+  }
+  glDisable(GL_LIGHTING);
+}
+
+void drawBee() {
+  startDance();
+  updateDance();
+
+  glPushMatrix();
+  glRotatef(clockState.hourAngle, 0.0f, 0.0f, 1.0f);
+  glTranslatef(clockState.beeX, clockState.beeY, 0.0f);
+  glRotatef(-clockState.beeHeading, 0.0f, 0.0f, 1.0f);
+  const float scale = clockSettings.beeScale;
+  glScalef(scale, scale, scale);
+  drawBody();
 
   // Antennae and legs are unlit, in the eyes' colour.
   glLineWidth(1.0f);
@@ -130,35 +160,7 @@ void drawBee() {
 
   glDisable(GL_LIGHTING);
   glEnable(GL_BLEND);
-  // Right fore-wing.
-  glTranslatef(19.0f, 14.0f, 5.5f);
-  glRotatef(-10.0f, 0.0f, 1.0f, 0.0f);
-  glScalef(3.3f, 1.0f, 1.0f);
-  drawWing(5.5f, 5.2f, 2);
-  glScalef(0.3030303f, 1.0f, 1.0f);
-  glRotatef(10.0f, 0.0f, 1.0f, 0.0f);
-  // Left fore-wing.
-  glTranslatef(-38.0f, 0.0f, 0.0f);
-  glRotatef(10.0f, 0.0f, 1.0f, 0.0f);
-  glScalef(3.3f, 1.0f, 1.0f);
-  drawWing(5.5f, 5.2f, 2);
-  glScalef(0.3030303f, 1.0f, 1.0f);
-  glRotatef(-10.0f, 0.0f, 1.0f, 0.0f);
-  // Right hind-wing.
-  glTranslatef(33.0f, -5.0f, 0.0f);
-  glRotatef(-10.0f, 0.0f, 1.0f, 0.0f);
-  glScalef(2.3f, 1.0f, 1.0f);
-  drawWing(4.0f, 3.7f, 5);
-  glScalef(0.43478262f, 1.0f, 1.0f);
-  glRotatef(10.0f, 0.0f, 1.0f, 0.0f);
-  // Left hind-wing, centred at -16: the hind wings are deliberately not mirror images.
-  glTranslatef(-30.0f, 0.0f, 0.0f);
-  glRotatef(10.0f, 0.0f, 1.0f, 0.0f);
-  glScalef(2.3f, 1.0f, 1.0f);
-  drawWing(4.0f, 3.7f, 5);
-  glScalef(0.43478262f, 1.0f, 1.0f);
-  glRotatef(-10.0f, 0.0f, 1.0f, 0.0f);
-
+  for (const Wing& wing : wings) placeWing(wing);
   glDisable(GL_BLEND);
   glEnable(GL_LIGHTING);
   glPopMatrix();

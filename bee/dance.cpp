@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/state.h"
+#include "records/state.h"
 
 namespace {
 const float millisToSeconds = 0.001f;

@@ -1,7 +1,7 @@
 // The dance line: grows along the waggle axis during a run, fades at its far end in a loop.
 #include "bee/dance_line.h"
 
-#include "app/state.h"
+#include "records/state.h"
 
 void drawDanceLine() {
   const float p = clockState.phaseProgress;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/state.h"
-#include "render/frame.h"
+#include "records/state.h"
+#include "scene/frame.h"
 #include "tests/support/scene.h"
 
 int main(int argc, char** argv) {

@@ -35,7 +35,8 @@ set(WAGGLER_PLATFORM_SOURCES
   platform/linux/outline_geometry.cpp
   platform/linux/glyph_lists.cpp
   platform/linux/resources.cpp
-  platform/linux/no_window.cpp
+  platform/linux/failure_notes.cpp
+  platform/linux/no_window_report.cpp
 )
 add_library(waggler_platform OBJECT ${WAGGLER_PLATFORM_SOURCES})
 add_library(waggler_font_mapping OBJECT platform/linux/font_mapping.cpp)
@@ -106,12 +107,12 @@ waggler_program(waggler-no-outline-font PARTS
 # Checks glGetError after each drawing routine and reports the first error on standard error.
 waggler_program(waggler-check-gl PARTS
   waggler_clock waggler_platform waggler_font_mapping waggler_bitmaps_all
-  SOURCES render/frame.cpp DEFINITIONS WAGGLER_CHECK_GL)
+  SOURCES scene/frame.cpp DEFINITIONS WAGGLER_CHECK_GL)
 # The whole program under ThreadSanitizer, asked the quit question again and again.
 # ThreadSanitizer cannot share a process with AddressSanitizer.
 if(NOT WAGGLER_SANITIZE)
   waggler_program(waggler-tsan PARTS waggler_bitmaps_all
-    SOURCES ${WAGGLER_CLOCK_SOURCES} render/frame.cpp ${WAGGLER_PLATFORM_SOURCES}
+    SOURCES ${WAGGLER_CLOCK_SOURCES} scene/frame.cpp ${WAGGLER_PLATFORM_SOURCES}
             platform/linux/font_mapping.cpp
     OPTIONS -fsanitize=thread)
 endif()

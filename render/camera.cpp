@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/state.h"
+#include "records/state.h"
 
 namespace {
 const float degreesToRadians = 0.017453292f;  // single precision, as the camera has always used

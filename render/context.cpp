@@ -1,10 +1,5 @@
-// The pixel format and GL context of the window, and the GL state that holds for the whole run.
+// The pixel format and GL context of the window.
 #include "render/context.h"
-
-#include "app/state.h"
-#include "render/camera.h"
-#include "render/textures.h"
-#include "text/fonts.h"
 
 HGLRC createGLContext(HWND window, HDC dc) {
   PIXELFORMATDESCRIPTOR request = {};
@@ -25,35 +20,4 @@ HGLRC createGLContext(HWND window, HDC dc) {
   HGLRC context = wglCreateContext(dc);
   if (!context) DestroyWindow(window);
   return context;
-}
-
-void initScene(HWND window, HGLRC context) {
-  RECT client = {};
-  GetClientRect(window, &client);
-  clockSettings.windowWidth = client.right - client.left;
-  clockSettings.windowHeight = client.bottom - client.top;
-
-  wglMakeCurrent(clockState.hdc, context);
-  setupScene();
-}
-
-void setupScene() {
-  glShadeModel(GL_SMOOTH);
-  glEnable(GL_AUTO_NORMAL);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LINE_SMOOTH);
-  glEnable(GL_POINT_SMOOTH);
-  glDepthFunc(GL_LEQUAL);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glDepthMask(GL_TRUE);
-
-  setupFonts();
-  if (loadTextures()) {
-    clockState.texturesLoaded = true;
-  } else {
-    MessageBoxA(clockState.hwnd, "Could not load in texture maps", "No textures!", MB_OK);
-    clockState.texturesLoaded = false;
-  }
-  clockState.quadric = gluNewQuadric();
-  resetCamera();
 }

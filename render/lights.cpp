@@ -1,7 +1,7 @@
 // Two lights fixed to the eye (one diffuse and specular, one ambient) and the front material.
 #include "render/lights.h"
 
-#include "app/state.h"
+#include "records/state.h"
 
 void setupLights() {
   const float zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};

@@ -1,7 +1,7 @@
 // Builds the two mipmapped textures from the bitmap resources inside the program.
 #include "render/textures.h"
 
-#include "app/state.h"
+#include "records/state.h"
 
 namespace {
 // Loads one picture into a new texture; false when the picture is not there.

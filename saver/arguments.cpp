@@ -4,7 +4,7 @@
 #include <cctype>
 #include <limits>
 
-const char* const saverUsage =
+const char* const screensaverUsage =
     "Waggler screensaver: /s shows it, /p HWND previews it in that window, /c or no argument "
     "opens its settings.";
 

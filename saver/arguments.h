@@ -23,4 +23,4 @@ struct SaverCommand {
 SaverCommand parseSaverArguments(const char* commandLine);
 
 // What the message box says when the command line is not one of ours.
-extern const char* const saverUsage;
+extern const char* const screensaverUsage;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/state.h"
+#include "records/state.h"
 #include "text/fonts.h"
 
 const char* const romanNumeralTexts[13] = {"",    "I",    "II", "III", "IV", "V",  "VI",

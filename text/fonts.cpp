@@ -2,7 +2,7 @@
 // face) and ScaledText, which draws a string centred with a drop shadow and a halo.
 #include "text/fonts.h"
 
-#include "app/state.h"
+#include "records/state.h"
 
 void setupFonts() {
   SelectObject(clockState.hdc, GetStockObject(SYSTEM_FONT));

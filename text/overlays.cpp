@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state.h"
 #include "platform/wallclock.h"
+#include "records/state.h"
 #include "text/fonts.h"
 
 const char* const creditText = "Waggler: a bee clock";

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
-#include "render/frame.h"
+#include "records/state.h"
+#include "scene/frame.h"
 #include "tests/support/scene.h"
 #include "tools/picture.h"
 

@@ -67,7 +67,11 @@ class XBox : public platform::Box {
   };
   unsigned long pixel(look::Rgb rgb);
   int textWidth(XftFont* font, const std::string& text);
-  void layOut(const platform::BoxRequest& request, SDL_Window* owner);
+  void takeLinesAndButtons(const platform::BoxRequest& request);
+  void measure();
+  Window centreOver(SDL_Window* owner, int* left, int* top);
+  void createWindow(int left, int top);
+  void describeToWindowManager(const std::string& caption, Window ownerWindow, int left, int top);
   void fillRounded(const XRectangle& r, int radius);
   void draw();
   int buttonAt(int x, int y) const;
@@ -111,7 +115,12 @@ bool XBox::open(const platform::BoxRequest& request) {
   button_ = pixel(look::button);
   border_ = pixel(look::border);
   focus_ = pixel(look::focus);
-  layOut(request, request.owner);
+  takeLinesAndButtons(request);
+  measure();
+  int left = 0, top = 0;
+  const Window ownerWindow = centreOver(request.owner, &left, &top);
+  createWindow(left, top);
+  describeToWindowManager(request.caption, ownerWindow, left, top);
   draw_ = XftDrawCreate(display_, window_, DefaultVisual(display_, screen),
                         DefaultColormap(display_, screen));
   if (!draw_) return false;
@@ -154,7 +163,8 @@ int XBox::textWidth(XftFont* font, const std::string& text) {
   return extents.xOff;
 }
 
-void XBox::layOut(const platform::BoxRequest& request, SDL_Window* owner) {
+// The text's lines, and the buttons the box's type asks for.
+void XBox::takeLinesAndButtons(const platform::BoxRequest& request) {
   std::string rest = request.text;
   for (;;) {
     const auto newline = rest.find('\n');
@@ -166,7 +176,10 @@ void XBox::layOut(const platform::BoxRequest& request, SDL_Window* owner) {
     buttons_ = {{"Yes", IDYES, {}}, {"No", IDNO, {}}};
   else
     buttons_ = {{"OK", IDOK, {}}};
+}
 
+// The box's size from its text and buttons, and where each button sits.
+void XBox::measure() {
   const int lineHeight = messageFont_->height;
   int textWide = 0;
   for (const std::string& line : lines_)
@@ -188,36 +201,44 @@ void XBox::layOut(const platform::BoxRequest& request, SDL_Window* owner) {
                    static_cast<unsigned short>(buttonHigh)};
     x += buttonWide + padding;
   }
+}
 
-  // Centred on the owner, else on the screen.
+// Where the box goes: centred on the owner, else on the screen. Returns the owner's X window,
+// or 0 when there is none.
+Window XBox::centreOver(SDL_Window* owner, int* left, int* top) {
   const int screen = DefaultScreen(display_);
-  int left = (DisplayWidth(display_, screen) - width_) / 2;
-  int top = (DisplayHeight(display_, screen) - height_) / 2;
-  Window ownerWindow = 0;
+  *left = (DisplayWidth(display_, screen) - width_) / 2;
+  *top = (DisplayHeight(display_, screen) - height_) / 2;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (owner && SDL_GetWindowWMInfo(owner, &info) && info.subsystem == SDL_SYSWM_X11) {
-    ownerWindow = info.info.x11.window;
-    int ownerX = 0, ownerY = 0, ownerWidth = 0, ownerHeight = 0;
-    SDL_GetWindowPosition(owner, &ownerX, &ownerY);
-    SDL_GetWindowSize(owner, &ownerWidth, &ownerHeight);
-    left = ownerX + (ownerWidth - width_) / 2;
-    top = ownerY + (ownerHeight - height_) / 2;
-  }
-  window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), left, top,
+  if (!owner || !SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+  int ownerX = 0, ownerY = 0, ownerWidth = 0, ownerHeight = 0;
+  SDL_GetWindowPosition(owner, &ownerX, &ownerY);
+  SDL_GetWindowSize(owner, &ownerWidth, &ownerHeight);
+  *left = ownerX + (ownerWidth - width_) / 2;
+  *top = ownerY + (ownerHeight - height_) / 2;
+  return info.info.x11.window;
+}
+
+void XBox::createWindow(int left, int top) {
+  window_ = XCreateSimpleWindow(display_, RootWindow(display_, DefaultScreen(display_)), left, top,
                                 static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0, 0,
                                 background_);
   XSelectInput(display_, window_,
                ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                    StructureNotifyMask);
   gc_ = XCreateGC(display_, window_, 0, nullptr);
+}
 
-  // What a window manager needs to treat it as a fixed-size dialog over the clock.
-  XStoreName(display_, window_, request.caption.c_str());
+// What a window manager needs to treat the box as a fixed-size dialog over the clock: its name,
+// type, owner and modality, size, input, class and close protocol.
+void XBox::describeToWindowManager(const std::string& caption, Window ownerWindow, int left,
+                                   int top) {
+  XStoreName(display_, window_, caption.c_str());
   const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
   XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8,
-                  PropModeReplace, reinterpret_cast<const unsigned char*>(request.caption.data()),
-                  static_cast<int>(request.caption.size()));
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(caption.data()),
+                  static_cast<int>(caption.size()));
   const Atom dialogType = XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
                   32, PropModeReplace, reinterpret_cast<const unsigned char*>(&dialogType), 1);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/linux/no_window.h"
+#include "platform/linux/failure_notes.h"
 #include "platform/linux/window.h"
 
 // A GL rendering context made for a window's pixel format.

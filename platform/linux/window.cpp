@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/linux/no_window.h"
+#include "platform/linux/failure_notes.h"
 #include "platform/linux/queue.h"
 
 namespace {

@@ -63,9 +63,9 @@ Window rootTarget(Display* display) {
   const char* named = std::getenv("XSCREENSAVER_WINDOW");
   if (!named || !*named) return DefaultRootWindow(display);
   const char* argv[] = {"", "-window-id", named};
-  SaverOptions parsed;
+  HackOptions parsed;
   std::string error;
-  return parseSaverOptions(3, argv, parsed, error) ? parsed.windowId : 0;
+  return parseHackOptions(3, argv, parsed, error) ? parsed.windowId : 0;
 }
 
 // A window of the hack's own on a double-buffered GL visual with depth, for trying it by hand.
@@ -116,20 +116,10 @@ bool handleEvents(Display* display, Window window, Atom deleteWindow) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  SaverOptions options;
-  std::string error;
-  if (!parseSaverOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "wagglersaver: %s\n%s", error.c_str(), saverUsage);
-    return 1;
-  }
-  // No LP_NUM_THREADS=0 here, unlike the clock: a screensaver runs while the machine is idle,
-  // so llvmpipe's rasterizer threads cost nobody and keep frames smooth at full-screen sizes.
-
-  // The stop signals stay blocked except while waiting, so they end the wait at once and never
-  // interrupt a frame; threads started later (llvmpipe's) inherit the mask.
+// The stop signals stay blocked except while waiting, so they end the wait at once and never
+// interrupt a frame; threads started later (llvmpipe's) inherit the mask. Returns the mask to
+// wait under.
+sigset_t blockStopSignals() {
   sigset_t stopSignals, waitMask;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGTERM);
@@ -141,51 +131,56 @@ int main(int argc, char** argv) {
   action.sa_handler = onStopSignal;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  return waitMask;
+}
 
-  Display* display = openDisplay = XOpenDisplay(nullptr);
-  if (!display) return fail(std::string("cannot open display ") + XDisplayName(nullptr));
-  XSetErrorHandler(onXError);
-
-  Window window = 0;
+// The window the options name, or 0 with the reason in `error`.
+Window findTargetWindow(Display* display, const HackOptions& options, std::string& error) {
   switch (options.target) {
-    case SaverTarget::windowId: window = options.windowId; break;
-    case SaverTarget::root:
-      window = rootTarget(display);
-      if (!window) return fail("XSCREENSAVER_WINDOW names no window");
-      break;
-    case SaverTarget::ownWindow:
-      window = ownWindow(display);
-      if (!window) return fail("no OpenGL visual with double buffering and a depth buffer");
-      break;
+    case HackTarget::windowId: return options.windowId;
+    case HackTarget::root:
+      if (Window window = rootTarget(display)) return window;
+      error = "XSCREENSAVER_WINDOW names no window";
+      return 0;
+    case HackTarget::ownWindow:
+      if (Window window = ownWindow(display)) return window;
+      error = "no OpenGL visual with double buffering and a depth buffer";
+      return 0;
   }
-  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-  if (options.target == SaverTarget::ownWindow) XSetWMProtocols(display, window, &deleteWindow, 1);
+  return 0;
+}
 
-  XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes))
-    return fail("no window " + hex(window) + ": " + xErrorText);
-  XSelectInput(display, window, StructureNotifyMask);
-
+// A GL context on the window's own visual, made current on it; null with the reason in `error`.
+GLXContext makeContextOnWindow(Display* display, Window window, const XWindowAttributes& attributes,
+                               std::string& error) {
   XVisualInfo wanted = {};
   wanted.visualid = XVisualIDFromVisual(attributes.visual);
   int count = 0;
   XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
-  if (!visual) return fail("window " + hex(window) + ": its visual is unknown");
+  if (!visual) {
+    error = "window " + hex(window) + ": its visual is unknown";
+    return nullptr;
+  }
   const std::string fault = visualFault(display, visual);
   if (!fault.empty()) {
     XFree(visual);
-    return fail("window " + hex(window) + " has visual " + hex(wanted.visualid) + " with " + fault +
-                ": xscreensaver gives GL hacks a GL visual (list it as \"GL:\")");
+    error = "window " + hex(window) + " has visual " + hex(wanted.visualid) + " with " + fault +
+            ": xscreensaver gives GL hacks a GL visual (list it as \"GL:\")";
+    return nullptr;
   }
   GLXContext context = glXCreateContext(display, visual, nullptr, True);
   XFree(visual);
-  if (!context || !glXMakeCurrent(display, window, context))
-    return fail("cannot make an OpenGL context for window " + hex(window));
-  XSync(display, False);
-  if (xErrorSeen) return fail(std::string("X error: ") + xErrorText);
+  if (!context || !glXMakeCurrent(display, window, context)) {
+    error = "cannot make an OpenGL context for window " + hex(window);
+    return nullptr;
+  }
+  return context;
+}
 
-  setupSaverScene(options, attributes.width, attributes.height);
-
+// Draws a frame every tick until a stop signal or the window's end; false, with the reason in
+// `error`, on an X error that is not the window's end.
+bool drawUntilStopped(Display* display, Window window, Atom deleteWindow, bool showFps,
+                      const sigset_t& waitMask, std::string& error) {
   // Ticks keep their 20 ms rhythm; a late frame makes no backlog.
   Clock::time_point next = Clock::now();
   pollfd connection = {ConnectionNumber(display), POLLIN, 0};
@@ -199,11 +194,12 @@ int main(int argc, char** argv) {
       XSync(display, False);
       windowGone = !handleEvents(display, window, deleteWindow);
       if (windowGone) break;
-      return fail(std::string("X error: ") + xErrorText);
+      error = std::string("X error: ") + xErrorText;
+      return false;
     }
     Clock::time_point now = Clock::now();
     if (now >= next) {
-      drawSaverFrame(options.fps);
+      drawSaverFrame(showFps);
       glFlush();
       glXSwapBuffers(display, window);
       next += kTick;
@@ -216,6 +212,44 @@ int main(int argc, char** argv) {
                               static_cast<long>(wait.count() % 1000000000)};
     ppoll(&connection, 1, &timeout, &waitMask);
   }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  HackOptions options;
+  std::string error;
+  if (!parseHackOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "wagglersaver: %s\n%s", error.c_str(), hackUsage);
+    return 1;
+  }
+  // No LP_NUM_THREADS=0 here, unlike the clock: a screensaver runs while the machine is idle,
+  // so llvmpipe's rasterizer threads cost nobody and keep frames smooth at full-screen sizes.
+  const sigset_t waitMask = blockStopSignals();
+
+  Display* display = openDisplay = XOpenDisplay(nullptr);
+  if (!display) return fail(std::string("cannot open display ") + XDisplayName(nullptr));
+  XSetErrorHandler(onXError);
+
+  const Window window = findTargetWindow(display, options, error);
+  if (!window) return fail(error);
+  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  if (options.target == HackTarget::ownWindow) XSetWMProtocols(display, window, &deleteWindow, 1);
+
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes))
+    return fail("no window " + hex(window) + ": " + xErrorText);
+  XSelectInput(display, window, StructureNotifyMask);
+
+  GLXContext context = makeContextOnWindow(display, window, attributes, error);
+  if (!context) return fail(error);
+  XSync(display, False);
+  if (xErrorSeen) return fail(std::string("X error: ") + xErrorText);
+
+  setupSaverScene(options, attributes.width, attributes.height);
+  if (!drawUntilStopped(display, window, deleteWindow, options.fps, waitMask, error))
+    return fail(error);
   // Released even when the window is gone (its errors are ignored by then): a context still
   // current is not destroyed, and would keep the window's buffers.
   glXMakeCurrent(display, None, nullptr);

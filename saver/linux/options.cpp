@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-const char* const saverUsage =
+const char* const hackUsage =
     "usage: wagglersaver [-window | -root | -window-id ID] [-digital | -no-digital]\n"
     "                    [-roman | -no-roman] [-spin | -no-spin] [-fps]\n"
     "  -window        a window of its own (the default)\n"
@@ -31,8 +31,7 @@ bool parseWindowId(const char* text, unsigned long& id) {
 
 }  // namespace
 
-bool parseSaverOptions(int argc, const char* const* argv, SaverOptions& options,
-                       std::string& error) {
+bool parseHackOptions(int argc, const char* const* argv, HackOptions& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const char* word = argv[i];
     // "--root" is "-root"; anything not starting with a dash is not an option.
@@ -40,15 +39,15 @@ bool parseSaverOptions(int argc, const char* const* argv, SaverOptions& options,
     auto is = [name](const char* option) { return std::strcmp(name, option) == 0; };
     const bool hasValue = i + 1 < argc;
     if (is("-window")) {
-      options.target = SaverTarget::ownWindow;
+      options.target = HackTarget::ownWindow;
     } else if (is("-root")) {
-      options.target = SaverTarget::root;
+      options.target = HackTarget::root;
     } else if (is("-window-id")) {
       if (!hasValue || !parseWindowId(argv[i + 1], options.windowId)) {
         error = hasValue ? std::string("bad window id: ") + argv[i + 1] : "-window-id needs an ID";
         return false;
       }
-      options.target = SaverTarget::windowId;
+      options.target = HackTarget::windowId;
       ++i;
     } else if (is("-digital") || is("-no-digital")) {
       options.digital = is("-digital");

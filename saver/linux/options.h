@@ -3,10 +3,10 @@
 
 #include <string>
 
-enum class SaverTarget { ownWindow, root, windowId };
+enum class HackTarget { ownWindow, root, windowId };
 
-struct SaverOptions {
-  SaverTarget target = SaverTarget::ownWindow;
+struct HackOptions {
+  HackTarget target = HackTarget::ownWindow;
   unsigned long windowId = 0;
   bool digital = false;
   bool roman = false;
@@ -15,7 +15,6 @@ struct SaverOptions {
 };
 
 // Reads argv[1..argc-1]; false with `error` saying which word was not understood.
-bool parseSaverOptions(int argc, const char* const* argv, SaverOptions& options,
-                       std::string& error);
+bool parseHackOptions(int argc, const char* const* argv, HackOptions& options, std::string& error);
 
-extern const char* const saverUsage;
+extern const char* const hackUsage;

@@ -39,23 +39,23 @@ const char* const refusedLines[] = {
 };
 
 // Splits `line` into words after the program's name and parses them.
-bool parse(const std::string& line, SaverOptions& options, std::string& error) {
+bool parse(const std::string& line, HackOptions& options, std::string& error) {
   std::vector<std::string> words{"wagglersaver"};
   std::istringstream in(line);
   for (std::string word; in >> word;) words.push_back(word);
   std::vector<const char*> argv;
   for (const std::string& word : words) argv.push_back(word.c_str());
-  return parseSaverOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+  return parseHackOptions(static_cast<int>(argv.size()), argv.data(), options, error);
 }
 
-TEST(SaverOptions, EachLineSetsWhatItSays) {
+TEST(HackOptions, EachLineSetsWhatItSays) {
   for (const Row& row : rows) {
-    SaverOptions options;
+    HackOptions options;
     std::string error;
     ASSERT_TRUE(parse(row.line, options, error)) << "\"" << row.line << "\": " << error;
-    const char target = options.target == SaverTarget::root       ? 'r'
-                        : options.target == SaverTarget::windowId ? 'i'
-                                                                  : 'w';
+    const char target = options.target == HackTarget::root       ? 'r'
+                        : options.target == HackTarget::windowId ? 'i'
+                                                                 : 'w';
     EXPECT_EQ(target, row.target) << row.line;
     if (row.target == 'i') {
       EXPECT_EQ(options.windowId, row.windowId) << row.line;
@@ -67,9 +67,9 @@ TEST(SaverOptions, EachLineSetsWhatItSays) {
   }
 }
 
-TEST(SaverOptions, MalformedLinesAreRefusedSayingWhy) {
+TEST(HackOptions, MalformedLinesAreRefusedSayingWhy) {
   for (const char* line : refusedLines) {
-    SaverOptions options;
+    HackOptions options;
     std::string error;
     EXPECT_FALSE(parse(line, options, error)) << "\"" << line << "\" was taken";
     EXPECT_FALSE(error.empty()) << "\"" << line << "\" refused without saying why";

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state.h"
-#include "render/context.h"
-#include "render/frame.h"
+#include "records/state.h"
+#include "scene/frame.h"
+#include "scene/setup.h"
 
-void setupSaverScene(const SaverOptions& options, int width, int height) {
+void setupSaverScene(const HackOptions& options, int width, int height) {
   clockState.showDigitalTime = options.digital;
   clockState.romanNumerals = options.roman;
   clockState.autoSpin = options.spin;

@@ -5,7 +5,7 @@
 #include "saver/linux/options.h"
 
 // With the GL context current: sets the records and runs the clock's scene set-up.
-void setupSaverScene(const SaverOptions& options, int width, int height);
+void setupSaverScene(const HackOptions& options, int width, int height);
 // The window's new size, taken by the next frame.
 void resizeSaverScene(int width, int height);
 // One frame of the clock, and the frame rate over it when asked; the caller flushes and swaps.

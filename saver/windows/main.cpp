@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "app/state.h"
+#include "records/state.h"
 #include "saver/arguments.h"
-#include "saver/windows/scene_window.h"
+#include "saver/windows/saver_window.h"
 #include "saver/windows/settings.h"
 #include "saver/windows/settings_dialog.h"
 
@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const SaverCommand command = parseSaverArguments(commandLine);
   switch (command.mode) {
     case SaverMode::kInvalid:
-      MessageBoxA(nullptr, saverUsage, "Waggler screensaver", MB_OK | MB_ICONINFORMATION);
+      MessageBoxA(nullptr, screensaverUsage, "Waggler screensaver", MB_OK | MB_ICONINFORMATION);
       return failedExitCode;
     case SaverMode::kPassword: return 0;
     case SaverMode::kSettings: {
@@ -45,12 +45,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
       // A stale handle from the panel: nothing to draw into, and nobody to tell.
       if (!IsWindow(parent)) return failedExitCode;
       registerSceneClass(instance);
-      if (!createPreviewWindow(instance, parent, loadSaverOptions())) return failedExitCode;
+      if (!createPreviewWindow(instance, parent, loadSaverSettings())) return failedExitCode;
       return runMessageLoop();
     }
     case SaverMode::kRun:
       registerSceneClass(instance);
-      if (!createFullScreenWindow(instance, loadSaverOptions())) return failedExitCode;
+      if (!createFullScreenWindow(instance, loadSaverSettings())) return failedExitCode;
       return runMessageLoop();
   }
   return failedExitCode;

@@ -25,26 +25,26 @@ bool writeChoice(HKEY key, const char* name, bool choice) {
 }
 }  // namespace
 
-SaverOptions loadSaverOptions() {
-  SaverOptions options;
+SaverSettings loadSaverSettings() {
+  SaverSettings settings;
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return options;
-  readChoice(key, digitalTimeValue, options.showDigitalTime);
-  readChoice(key, romanNumeralsValue, options.romanNumerals);
-  readChoice(key, slowTurnValue, options.slowTurn);
+    return settings;
+  readChoice(key, digitalTimeValue, settings.showDigitalTime);
+  readChoice(key, romanNumeralsValue, settings.romanNumerals);
+  readChoice(key, slowTurnValue, settings.slowTurn);
   RegCloseKey(key);
-  return options;
+  return settings;
 }
 
-bool storeSaverOptions(const SaverOptions& options) {
+bool storeSaverSettings(const SaverSettings& settings) {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return false;
-  const bool written = writeChoice(key, digitalTimeValue, options.showDigitalTime) &&
-                       writeChoice(key, romanNumeralsValue, options.romanNumerals) &&
-                       writeChoice(key, slowTurnValue, options.slowTurn);
+  const bool written = writeChoice(key, digitalTimeValue, settings.showDigitalTime) &&
+                       writeChoice(key, romanNumeralsValue, settings.romanNumerals) &&
+                       writeChoice(key, slowTurnValue, settings.slowTurn);
   RegCloseKey(key);
   return written;
 }

@@ -2,13 +2,13 @@
 // HKEY_CURRENT_USER\Software\Waggler\Screensaver as DWORD values.
 #pragma once
 
-struct SaverOptions {
+struct SaverSettings {
   bool showDigitalTime = false;
   bool romanNumerals = false;
   bool slowTurn = true;  // a screensaver must not hold a still picture
 };
 
 // The stored choices; each one absent or unreadable keeps its default.
-SaverOptions loadSaverOptions();
+SaverSettings loadSaverSettings();
 // False when the key cannot be written.
-bool storeSaverOptions(const SaverOptions& options);
+bool storeSaverSettings(const SaverSettings& settings);

@@ -17,20 +17,20 @@ bool readChoice(HWND dialog, int control) {
 INT_PTR CALLBACK settingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      const SaverOptions options = loadSaverOptions();
-      showChoice(dialog, IDC_DIGITAL_TIME, options.showDigitalTime);
-      showChoice(dialog, IDC_ROMAN_NUMERALS, options.romanNumerals);
-      showChoice(dialog, IDC_SLOW_TURN, options.slowTurn);
+      const SaverSettings settings = loadSaverSettings();
+      showChoice(dialog, IDC_DIGITAL_TIME, settings.showDigitalTime);
+      showChoice(dialog, IDC_ROMAN_NUMERALS, settings.romanNumerals);
+      showChoice(dialog, IDC_SLOW_TURN, settings.slowTurn);
       return TRUE;  // focus on the first check box
     }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK: {
-          SaverOptions options;
-          options.showDigitalTime = readChoice(dialog, IDC_DIGITAL_TIME);
-          options.romanNumerals = readChoice(dialog, IDC_ROMAN_NUMERALS);
-          options.slowTurn = readChoice(dialog, IDC_SLOW_TURN);
-          if (!storeSaverOptions(options))
+          SaverSettings settings;
+          settings.showDigitalTime = readChoice(dialog, IDC_DIGITAL_TIME);
+          settings.romanNumerals = readChoice(dialog, IDC_ROMAN_NUMERALS);
+          settings.slowTurn = readChoice(dialog, IDC_SLOW_TURN);
+          if (!storeSaverSettings(settings))
             MessageBoxA(dialog, "The settings could not be stored.", "Waggler",
                         MB_OK | MB_ICONWARNING);
           EndDialog(dialog, IDOK);

@@ -211,12 +211,14 @@ bool XDisplay::focus(Window window) {
   XRaiseWindow(display_, window);
   XSetInputFocus(display_, window, RevertToParent, CurrentTime);
   XSync(display_, False);
-  Window focused = 0;
-  int revert = 0;
-  XGetInputFocus(display_, &focused, &revert);
-  // Give the client a moment to take in its FocusIn before keys arrive.
-  sleepFor(Millis(50));
-  return focused == window;
+  // The server queues the client's FocusIn before any key sent after this, so the focus being
+  // the window's is all there is to wait for.
+  return pollUntil(kShowTimeout, [&] {
+    Window focused = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focused, &revert);
+    return focused == window;
+  });
 }
 
 void XDisplay::pressKey(KeySym key) {

@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "app/state.h"
 #include "bee/dance.h"
 #include "bee/dance_line.h"
+#include "records/state.h"
 #include "render/camera.h"
-#include "render/frame.h"
+#include "scene/frame.h"
 #include "tests/render/leaves.h"
 #include "tests/support/scene.h"
 

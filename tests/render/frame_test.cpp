@@ -1,9 +1,9 @@
 // The frame, the viewing transform, the lights and the textures, drawn offscreen.
-#include "render/frame.h"
+#include "scene/frame.h"
 
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "records/state.h"
 #include "render/camera.h"
 #include "render/lights.h"
 #include "tests/render/leaves.h"
@@ -75,13 +75,19 @@ TEST_F(Frame, FaceNearlyFillsTheHeightUndistortedAtTheResetPose) {
   }
 }
 
-TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrameTextIncluded) {
+TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrameAndTheTextDrawsNothing) {
   prepare(0, 0);
   clockState.autoSpin = true;
   clockState.showDigitalTime = true;
   renderFrame();
-  ScaledText("9:05:07", 40, 40);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  // The halo's offset divides by the size, so at none the text must touch no GL state at all.
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  ScaledText("9:05:07", 40, 40);
+  GLint mode[2] = {};
+  glGetIntegerv(GL_POLYGON_MODE, mode);
+  EXPECT_EQ(mode[0], GL_LINE) << "ScaledText drew at a zero-size client area";
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   EXPECT_FALSE(clockSettings.restartDance) << "the dance must still start";
   EXPECT_GT(clockState.spinX, 0.0f) << "the automatic spin must still advance";
 }

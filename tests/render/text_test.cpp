@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "app/keys.h"
-#include "app/state.h"
+#include "records/state.h"
 #include "render/camera.h"
-#include "render/frame.h"
+#include "scene/frame.h"
 #include "tests/render/leaves.h"
 #include "tests/support/scene.h"
 #include "text/face.h"

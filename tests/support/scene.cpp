@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/state.h"
 #include "platform/wallclock.h"
-#include "render/context.h"
+#include "records/state.h"
+#include "scene/setup.h"
 
 namespace {
 // The wall clock of every scene: a fixed moment, so a frame shows exactly the state the test

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/state.h"
+#include "records/state.h"
 
 class Camera : public ::testing::Test {
  protected:

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "records/state.h"
 
 namespace {
 

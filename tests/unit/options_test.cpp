@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/keys.h"
-#include "app/state.h"
+#include "records/state.h"
 #include "render/camera.h"
 
 namespace {
@@ -63,7 +63,10 @@ TEST_F(OptionKeys, LettersToggleTheirOneOption) {
   for (const auto& letter : letters) {
     const ClockSettings settingsBefore = clockSettings;
     handleKeyUp(letter.key);
-    EXPECT_EQ(*letter.option, !letter.initial) << "key " << static_cast<char>(letter.key);
+    for (const auto& other : letters)
+      EXPECT_EQ(*other.option, other.option == letter.option ? !other.initial : other.initial)
+          << "key " << static_cast<char>(letter.key) << ", option of key "
+          << static_cast<char>(other.key);
     handleKeyUp(letter.key);
     EXPECT_EQ(*letter.option, letter.initial) << "key " << static_cast<char>(letter.key);
     EXPECT_EQ(clockSettings.textScale, settingsBefore.textScale);

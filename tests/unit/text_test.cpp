@@ -1,7 +1,7 @@
 // String measurement, numeral texts, time formatting and credit placement.
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "records/state.h"
 #include "text/face.h"
 #include "text/fonts.h"
 #include "text/overlays.h"

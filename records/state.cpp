@@ -1,14 +1,10 @@
 // The two process-wide records and the option toggle.
-#include "app/state.h"
+#include "records/state.h"
 
 #include <cstring>
 
-#include "platform/wallclock.h"
-
 ClockSettings clockSettings;
 ClockState clockState;
-
-WallClock (*readWallClock)() = readSystemClock;
 
 const char* const windowClassName = "MainWindow";
 const char* const windowTitle = "Waggler";

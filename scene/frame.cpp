@@ -1,10 +1,10 @@
 // One frame: camera input, clears, baseline state, projection, lights, viewing transform,
 // then the scene's drawing routines in their fixed order.
-#include "render/frame.h"
+#include "scene/frame.h"
 
-#include "app/state.h"
 #include "bee/bee.h"
 #include "bee/dance_line.h"
+#include "records/state.h"
 #include "render/camera.h"
 #include "render/lights.h"
 #include "text/face.h"

@@ -18,7 +18,7 @@ inline void reportNoWindow() {
 
 #else
 
-// Why the window could not be made, noted by the stand-in where the step failed.
+// Says why the window could not be made, as the stand-in noted it where the step failed.
 void reportNoWindow();
 
 #endif

@@ -6,19 +6,16 @@
 // records hold one window, one device context and one GL context, and the frame advances the
 // slow turn at every call, so one window keeps one frame per tick exactly as the clock draws
 // it. The cost: on several monitors the dial stands at the middle of them all.
-#include "saver/windows/scene_window.h"
+#include "saver/windows/saver_window.h"
 
 #include <cstdlib>
 
-#include "app/state.h"
-#include "render/context.h"
-#include "render/frame.h"
+#include "records/state.h"
 #include "saver/windows/resource_ids.h"
+#include "scene/scene_window.h"
 
 namespace {
 const char* const sceneClassName = "WagglerScreensaver";
-const UINT_PTR frameTimer = 1;
-const UINT framePeriodMs = 20;
 // How far the pointer may wander from where it stood before the screensaver ends: a table's
 // tremor must not wake the screen.
 const int mouseSlack = 4;
@@ -28,11 +25,11 @@ bool ending = false;  // destroying the window deactivates it: end once
 POINT pointerStart = {};
 HWND previewParent = nullptr;
 
-// The options the dialog stores are the same bytes the clock's keys flip.
-void applyOptions(const SaverOptions& options) {
-  clockState.showDigitalTime = options.showDigitalTime;
-  clockState.romanNumerals = options.romanNumerals;
-  clockState.autoSpin = options.slowTurn;
+// The choices the dialog stores are the same bytes the clock's keys flip.
+void applySettings(const SaverSettings& settings) {
+  clockState.showDigitalTime = settings.showDigitalTime;
+  clockState.romanNumerals = settings.romanNumerals;
+  clockState.autoSpin = settings.slowTurn;
 }
 
 bool pointerMovedAway(HWND window, LPARAM lParam) {
@@ -65,22 +62,9 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
   }
   switch (message) {
-    case WM_CREATE:
-      clockState.hdc = GetDC(window);
-      clockState.hglrc = createGLContext(window, clockState.hdc);
-      initScene(window, clockState.hglrc);
-      SetTimer(window, frameTimer, framePeriodMs, nullptr);
-      return 0;
-    case WM_SIZE:
-      clockSettings.windowWidth = LOWORD(lParam);
-      clockSettings.windowHeight = HIWORD(lParam);
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(window, &paint);
-      EndPaint(window, &paint);
-      return 0;
-    }
+    case WM_CREATE: openSceneWindow(window); return 0;
+    case WM_SIZE: takeSceneSize(lParam); return 0;
+    case WM_PAINT: paintSceneWindow(window); return 0;
     case WM_ERASEBKGND: return 1;  // the frame covers it all; erasing would flicker
     case WM_TIMER:
       // The panel may go without destroying its children first.
@@ -88,9 +72,7 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         DestroyWindow(window);
         return 0;
       }
-      renderFrame();
-      glFlush();
-      SwapBuffers(clockState.hdc);
+      drawSceneFrame();
       return 0;
     case WM_SETCURSOR:
       if (!fullScreen) break;
@@ -100,13 +82,7 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       // Already running: Windows need not start us again.
       if (fullScreen && (wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
       break;
-    case WM_DESTROY:
-      ReleaseDC(window, clockState.hdc);
-      wglMakeCurrent(nullptr, nullptr);
-      wglDeleteContext(clockState.hglrc);
-      KillTimer(window, frameTimer);
-      PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY: closeSceneWindow(window, 0); return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -124,8 +100,8 @@ void registerSceneClass(HINSTANCE instance) {
   RegisterClassExA(&sceneClass);
 }
 
-bool createFullScreenWindow(HINSTANCE instance, const SaverOptions& options) {
-  applyOptions(options);
+bool createFullScreenWindow(HINSTANCE instance, const SaverSettings& settings) {
+  applySettings(settings);
   fullScreen = true;
   GetCursorPos(&pointerStart);
   // Per-monitor DPI awareness (the manifest) makes these the monitors' real pixels.
@@ -145,8 +121,8 @@ bool createFullScreenWindow(HINSTANCE instance, const SaverOptions& options) {
   return true;
 }
 
-bool createPreviewWindow(HINSTANCE instance, HWND parent, const SaverOptions& options) {
-  applyOptions(options);
+bool createPreviewWindow(HINSTANCE instance, HWND parent, const SaverSettings& settings) {
+  applySettings(settings);
   previewParent = parent;
   RECT area = {};
   GetClientRect(parent, &area);

@@ -10,6 +10,6 @@
 void registerSceneClass(HINSTANCE instance);
 // One topmost popup over the whole virtual screen, cursor hidden. False when it could not be
 // made (no GL context, for one).
-bool createFullScreenWindow(HINSTANCE instance, const SaverOptions& options);
+bool createFullScreenWindow(HINSTANCE instance, const SaverSettings& settings);
 // A child filling `parent`'s client area, taking no input. False when it could not be made.
-bool createPreviewWindow(HINSTANCE instance, HWND parent, const SaverOptions& options);
+bool createPreviewWindow(HINSTANCE instance, HWND parent, const SaverSettings& settings);
