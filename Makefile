@@ -23,7 +23,7 @@ test: deps linux windows package linux-asan
 
 build: deps linux windows
 
-# The Debian package and the Windows zip, in build/release and build/windows.
+# The Debian package, and the Windows zip and installer, in build/release and build/windows.
 package: deps release windows
 	cpack --preset linux-release
 	cpack --preset windows

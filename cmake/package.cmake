@@ -1,9 +1,10 @@
 # What users install, made by `make package` with CPack: on Linux a Debian package of the
 # program with its menu entry, icons, AppStream metadata and manual page, and of its
 # xscreensaver hack with the hack's config file and manual page; for Windows a zip of the .exe,
-# the screensaver beside it and a short read-me. Both are named by the project's version.
+# the screensaver beside it and a short read-me, and an installer of the same files. All are
+# named by the project's version.
 set(CPACK_PACKAGE_NAME waggler)
-set(CPACK_PACKAGE_VENDOR "The Waggler developers")
+set(CPACK_PACKAGE_VENDOR "${WAGGLER_PUBLISHER}")
 set(CPACK_PACKAGE_CONTACT "${WAGGLER_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${WAGGLER_HOMEPAGE}")
@@ -16,8 +17,13 @@ if(WIN32)
   configure_file(resources/readme-windows.txt.in ${generated}/README.txt @ONLY
     NEWLINE_STYLE CRLF)
   install(FILES ${generated}/README.txt DESTINATION .)
-  set(CPACK_GENERATOR ZIP)
+  # The installer is NSIS's, from our own script (cmake/nsis/NSIS.template.in): its 64-bit
+  # stubs are in Debian's package, and it offers the screensaver as a tick box.
+  set(CPACK_GENERATOR "ZIP;NSIS64")
   set(CPACK_PACKAGE_FILE_NAME waggler-${PROJECT_VERSION}-windows)
+  list(PREPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/cmake/nsis)
+  set(CPACK_WAGGLER_ICON ${CMAKE_SOURCE_DIR}/resources/icons/waggler.ico)
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/nsis/generator_options.cmake)
   include(CPack)
   return()
 endif()

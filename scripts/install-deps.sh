@@ -15,7 +15,7 @@ rest=(
   clang-format libegl-dev libegl-mesa0 libgtest-dev libxtst-dev libpng-dev
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth x11-utils x11-xkb-utils xfonts-base xdotool imagemagick faketime
-  lintian desktop-file-utils appstream libxml2-utils
+  lintian desktop-file-utils appstream libxml2-utils nsis
 )
 bench=(linux-perf xscreensaver-gl xdaliclock)
 case "$group" in
