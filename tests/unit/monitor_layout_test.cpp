@@ -21,8 +21,9 @@ void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
 }
 
-std::ostream& operator<<(std::ostream& out, const SceneView& v) {
-  return out << v.width << "x" << v.height << " at " << v.x << "," << v.y;
+std::string described(const SceneView& v) {
+  return std::to_string(v.width) + "x" + std::to_string(v.height) + " at " + std::to_string(v.x) +
+         "," + std::to_string(v.y);
 }
 
 class MonitorViews : public ::testing::TestWithParam<Case> {};
@@ -35,7 +36,8 @@ TEST_P(MonitorViews, EachMonitorGetsAWholeViewOfItsOwnSize) {
     const SceneView &got = views[i], &want = c.views[i];
     EXPECT_TRUE(got.x == want.x && got.y == want.y && got.width == want.width &&
                 got.height == want.height)
-        << c.name << ", monitor " << i << ": expected " << want << ", got " << got;
+        << c.name << ", monitor " << i << ": expected " << described(want) << ", got "
+        << described(got);
   }
 }
 
