@@ -154,6 +154,21 @@ struct GLYPHMETRICSFLOAT {
   FLOAT gmfCellIncY;
 };
 typedef GLYPHMETRICSFLOAT* LPGLYPHMETRICSFLOAT;
+struct FIXED {
+  WORD fract;
+  short value;
+};
+struct MAT2 {
+  FIXED eM11, eM12, eM21, eM22;
+};
+struct GLYPHMETRICS {
+  UINT gmBlackBoxX;
+  UINT gmBlackBoxY;
+  POINT gmptGlyphOrigin;
+  short gmCellIncX;
+  short gmCellIncY;
+};
+typedef GLYPHMETRICS* LPGLYPHMETRICS;
 
 // Messages.
 #define WM_CREATE 0x0001
@@ -240,6 +255,8 @@ typedef GLYPHMETRICSFLOAT* LPGLYPHMETRICSFLOAT;
 #define FF_DONTCARE 0
 #define WGL_FONT_LINES 0
 #define WGL_FONT_POLYGONS 1
+#define GGO_BITMAP 1
+#define GDI_ERROR 0xFFFFFFFFu
 
 // The program's entry point; the stand-in's main() calls it and exits with its result.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
@@ -296,6 +313,9 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase);
+// Answers GGO_BITMAP's size and the metrics, never the bits (the program asks for no more).
+DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, LPGLYPHMETRICS metrics, DWORD size,
+                       LPVOID buffer, const MAT2* matrix);
 BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
                          FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics);
 

@@ -11,6 +11,9 @@ struct ClockSettings {
   bool restartDance = true;
   int windowX = 1, windowY = 1;
   int windowWidth = 400, windowHeight = 400;
+  // Where the frame's viewport starts in the window: 0, 0 but for a screensaver that draws one
+  // view per monitor into a window spanning them all.
+  int viewportX = 0, viewportY = 0;
   bool showNumerals = true;
   bool showDanceLine = true;
   float clearColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -30,9 +30,16 @@ inline void checkGL(const char*) {}
 }  // namespace
 
 void renderFrame() {
+  advanceFrame();
+  drawFrame();
+}
+
+void advanceFrame() {
   if (GetForegroundWindow() == clockState.hwnd) pollCameraKeys();
   advanceAutoSpin();
+}
 
+void drawFrame() {
   glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   const float* clear = clockSettings.clearColour;
   glClearColor(clear[0], clear[1], clear[2], clear[3]);
@@ -54,7 +61,8 @@ void renderFrame() {
                                   static_cast<double>(clockSettings.windowHeight)
                             : 1.0;
   gluPerspective(45.0, aspect, 20.0, 10000.0);
-  glViewport(0, 0, clockSettings.windowWidth, clockSettings.windowHeight);
+  glViewport(clockSettings.viewportX, clockSettings.viewportY, clockSettings.windowWidth,
+             clockSettings.windowHeight);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 

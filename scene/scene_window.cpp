@@ -1,6 +1,7 @@
 // The window-procedure steps shared by every window that shows the scene.
 #include "scene/scene_window.h"
 
+#include "platform/wallclock.h"
 #include "records/state.h"
 #include "render/context.h"
 #include "scene/frame.h"
@@ -9,6 +10,23 @@
 namespace {
 const UINT_PTR frameTimer = 1;
 const UINT framePeriodMs = 20;
+
+// The wall clock as the tick read it, for every view of that tick.
+WallClock tickTime = {};
+WallClock readTickTime() {
+  return tickTime;
+}
+
+// One view's share of the tick: its clears kept inside it, its size for the projection and the
+// text placement.
+void drawView(const SceneView& view) {
+  glScissor(view.x, view.y, view.width, view.height);
+  clockSettings.viewportX = view.x;
+  clockSettings.viewportY = view.y;
+  clockSettings.windowWidth = view.width;
+  clockSettings.windowHeight = view.height;
+  drawFrame();
+}
 }  // namespace
 
 void openSceneWindow(HWND window) {
@@ -31,6 +49,29 @@ void paintSceneWindow(HWND window) {
 
 void drawSceneFrame() {
   renderFrame();
+  glFlush();
+  SwapBuffers(clockState.hdc);
+}
+
+void drawSceneViews(const std::vector<SceneView>& views) {
+  advanceFrame();
+  const int width = clockSettings.windowWidth, height = clockSettings.windowHeight;
+  WallClock (*const wallClock)() = readWallClock;
+  tickTime = readWallClock();
+  readWallClock = readTickTime;
+  // Parts of the window outside every monitor are never shown, but are cleared all the same.
+  if (views.size() > 1) {
+    const float* clear = clockSettings.clearColour;
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glEnable(GL_SCISSOR_TEST);
+  for (const SceneView& view : views) drawView(view);
+  glDisable(GL_SCISSOR_TEST);
+  readWallClock = wallClock;
+  clockSettings.viewportX = clockSettings.viewportY = 0;
+  clockSettings.windowWidth = width;
+  clockSettings.windowHeight = height;
   glFlush();
   SwapBuffers(clockState.hdc);
 }

@@ -3,7 +3,10 @@
 // the screensaver's procedures call these, so a frame is drawn and swapped in one place.
 #pragma once
 
+#include <vector>
+
 #include "platform/win32.h"
+#include "scene/view.h"
 
 // WM_CREATE: the window's DC and GL context, the scene set-up, and the frame timer.
 void openSceneWindow(HWND window);
@@ -13,5 +16,8 @@ void takeSceneSize(LPARAM lParam);
 void paintSceneWindow(HWND window);
 // WM_TIMER: one frame, flushed and swapped.
 void drawSceneFrame();
+// WM_TIMER for a window over several monitors: the tick's camera step and slow turn once, then
+// the whole scene in each view, all at the same moment of the wall clock, flushed and swapped.
+void drawSceneViews(const std::vector<SceneView>& views);
 // WM_DESTROY: releases the DC and the context, stops the timer, posts the quit with exitCode.
 void closeSceneWindow(HWND window, int exitCode);

@@ -4,11 +4,33 @@
 
 #include "records/state.h"
 
+namespace {
+// Some GL drivers (Mesa 22.3 among them) drop a glBitmap without bitmap data when compiling it into
+// a display list, and leave GL_OUT_OF_MEMORY behind; Wine's wglUseFontBitmapsA builds empty
+// glyphs, the space among them, exactly so, and the credit line loses its spaces. Where that
+// happened, each empty glyph's list is built again with a blank pixel and the same advance.
+void mendEmptyBitmapGlyphs() {
+  static const GLubyte blank[8] = {};  // one row of one pixel, whatever the unpack alignment
+  const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  for (UINT code = 0; code < 256; ++code) {
+    GLYPHMETRICS glyph = {};
+    // As wglUseFontBitmapsA asks: a glyph is empty when its bitmap needs no bytes.
+    if (GetGlyphOutlineA(clockState.hdc, code, GGO_BITMAP, &glyph, 0, nullptr, &identity) != 0)
+      continue;
+    glNewList(clockState.bitmapFontBase + code, GL_COMPILE);
+    glBitmap(1, 1, 0.0f, 0.0f, glyph.gmCellIncX, glyph.gmCellIncY, blank);
+    glEndList();
+  }
+}
+}  // namespace
+
 void setupFonts() {
   SelectObject(clockState.hdc, GetStockObject(SYSTEM_FONT));
   clockState.bitmapFontBase = glGenLists(256);
   if (!wglUseFontBitmapsA(clockState.hdc, 0, 256, clockState.bitmapFontBase))
     MessageBoxA(clockState.hwnd, "Error - could not setup font bitmaps", "Error!", MB_OK);
+  else if (glGetError() == GL_OUT_OF_MEMORY)
+    mendEmptyBitmapGlyphs();
 
   clockState.outlineFontBase = glGenLists(256);
   HFONT font =

@@ -192,6 +192,27 @@ BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   return TRUE;
 }
 
+DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, LPGLYPHMETRICS metrics, DWORD size,
+                       LPVOID buffer, const MAT2*) {
+  if (format != GGO_BITMAP || !metrics || size != 0 || buffer) return GDI_ERROR;
+  FT_Face face = faceOf(dc);
+  if (!face || !sizeForBitmaps(face, selectedFont(dc)->fontHeight)) return GDI_ERROR;
+  // An empty glyph, as Windows measures one: a black box of one pixel, no bytes.
+  *metrics = {1, 1, {0, 0}, 0, 0};
+  const FT_UInt index = glyphIndexFor(face, code);
+  if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0)
+    return 0;  // the same empty glyph with no advance as wglUseFontBitmapsA's list
+  const FT_GlyphSlot slot = face->glyph;
+  metrics->gmCellIncX = static_cast<short>((slot->advance.x + 32) >> 6);
+  const FT_Bitmap& bitmap = slot->bitmap;
+  if (slot->format != FT_GLYPH_FORMAT_BITMAP || bitmap.width == 0 || bitmap.rows == 0) return 0;
+  metrics->gmBlackBoxX = bitmap.width;
+  metrics->gmBlackBoxY = bitmap.rows;
+  metrics->gmptGlyphOrigin = {slot->bitmap_left, slot->bitmap_top};
+  // Rows of whole 32-bit words, as GDI lays out a glyph's bitmap.
+  return (bitmap.width + 31) / 32 * 4 * bitmap.rows;
+}
+
 BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
                          FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics) {
   if (format != WGL_FONT_POLYGONS && format != WGL_FONT_LINES) return FALSE;

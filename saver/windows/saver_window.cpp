@@ -3,14 +3,16 @@
 // Full screen, any input of the user's ends it; the preview takes no input at all.
 //
 // Full screen is one popup across the virtual screen rather than one per monitor: the clock's
-// records hold one window, one device context and one GL context, and the frame advances the
-// slow turn at every call, so one window keeps one frame per tick exactly as the clock draws
-// it. The cost: on several monitors the dial stands at the middle of them all.
+// records hold one window, one device context and one GL context. It draws the whole scene once
+// per monitor, in a view of that monitor's size, so no bezel cuts the dial; the slow turn
+// advances once per tick, and every monitor shows the same moment.
 #include "saver/windows/saver_window.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "records/state.h"
+#include "saver/monitor_layout.h"
 #include "saver/windows/resource_ids.h"
 #include "scene/scene_window.h"
 
@@ -24,6 +26,36 @@ bool fullScreen = false;
 bool ending = false;  // destroying the window deactivates it: end once
 POINT pointerStart = {};
 HWND previewParent = nullptr;
+std::vector<SceneView> monitorViewsNow;  // full screen: where each monitor's view lies
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
+  }
+  return TRUE;
+}
+
+// The monitors as they stand now, and the views of them in the window's client area.
+void takeMonitorViews(HWND window) {
+  std::vector<ScreenRect> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
+  RECT client = {};
+  GetClientRect(window, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  monitorViewsNow = monitorViews(
+      monitors, {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
+}
+
+// The virtual screen: every monitor, with per-monitor DPI awareness (the manifest) in their
+// real pixels.
+RECT virtualScreen() {
+  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
 
 // The choices the dialog stores are the same bytes the clock's keys flip.
 void applySettings(const SaverSettings& settings) {
@@ -63,7 +95,19 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   }
   switch (message) {
     case WM_CREATE: openSceneWindow(window); return 0;
-    case WM_SIZE: takeSceneSize(lParam); return 0;
+    case WM_SIZE:
+      takeSceneSize(lParam);
+      if (fullScreen) takeMonitorViews(window);
+      return 0;
+    case WM_DISPLAYCHANGE:
+      // Monitors added, removed or moved: cover them all again, each with its own view.
+      if (fullScreen) {
+        const RECT screen = virtualScreen();
+        SetWindowPos(window, nullptr, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        takeMonitorViews(window);
+      }
+      return 0;
     case WM_PAINT: paintSceneWindow(window); return 0;
     case WM_ERASEBKGND: return 1;  // the frame covers it all; erasing would flicker
     case WM_TIMER:
@@ -72,7 +116,10 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         DestroyWindow(window);
         return 0;
       }
-      drawSceneFrame();
+      if (fullScreen)
+        drawSceneViews(monitorViewsNow);
+      else
+        drawSceneFrame();
       return 0;
     case WM_SETCURSOR:
       if (!fullScreen) break;
@@ -104,12 +151,10 @@ bool createFullScreenWindow(HINSTANCE instance, const SaverSettings& settings) {
   applySettings(settings);
   fullScreen = true;
   GetCursorPos(&pointerStart);
-  // Per-monitor DPI awareness (the manifest) makes these the monitors' real pixels.
-  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const RECT screen = virtualScreen();
   HWND window = CreateWindowExA(WS_EX_TOPMOST, sceneClassName, "Waggler",
-                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, width, height,
+                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, screen.left,
+                                screen.top, screen.right - screen.left, screen.bottom - screen.top,
                                 nullptr, nullptr, instance, nullptr);
   if (!window) return false;
   ShowWindow(window, SW_SHOW);

@@ -69,6 +69,29 @@ bool beeCentre(const Picture& screen, const Rect& client, double& x, double& y) 
   return true;
 }
 
+// Widths of the runs of blank columns between the first and the last column of the credit
+// line, left to right. A column is blank when none of its pixels in the credit's band has the
+// credit's neutral grey, which neither the honeycomb nor the cleared background has.
+std::vector<int> creditGaps(const Picture& screen, const Rect& client) {
+  const Rect band{client.x + client.width - 170, client.y + client.height - 32, 170, 30};
+  std::vector<int> gaps;
+  int blank = -1;  // blank columns since the last lit one; none before the first
+  for (int x = band.x; x < band.x + band.width; ++x) {
+    bool lit = false;
+    for (int y = band.y; y < band.y + band.height && !lit; ++y) {
+      const Rgb p = screen.at(x, y);
+      const int hi = std::max({p.r, p.g, p.b}), lo = std::min({p.r, p.g, p.b});
+      lit = hi - lo < 20 && hi >= 25;
+    }
+    if (lit && blank > 0) gaps.push_back(blank);
+    if (lit)
+      blank = 0;
+    else if (blank >= 0)
+      ++blank;
+  }
+  return gaps;
+}
+
 // Replaces the time the program reads next in one step, so it never reads half a line.
 void setClockFile(const std::string& path, const std::string& time) {
   const std::string next = path + ".next";
@@ -436,6 +459,24 @@ TEST_P(Scene, FramesKeepComingWhileTheQuitQuestionIsUp) {
   ASSERT_NO_FATAL_FAILURE(focusWindow(*session_, kQuitTitle, "focus-question"));
   session_->answerNo();
   EXPECT_TRUE(x().waitForWindowGone(kQuitTitle, kBoxTimeout)) << context("answer-no");
+}
+
+TEST_P(Scene, CreditLineKeepsItsWordsApart) {
+  ASSERT_NO_FATAL_FAILURE(start(kFrozenAtThree));
+  const std::string credit = "Waggler: a bee clock";
+  const auto spaces = static_cast<std::size_t>(std::count(credit.begin(), credit.end(), ' '));
+  const std::vector<int> gaps = creditGaps(shot(), client_);
+  std::vector<std::string> listedGaps;
+  for (int gap : gaps) listedGaps.push_back(std::to_string(gap));
+  std::vector<int> widest = gaps;
+  std::sort(widest.rbegin(), widest.rend());
+  ASSERT_GT(widest.size(), spaces)
+      << "the credit's letters apart: gaps " << joined(listedGaps) << context("credit-letters");
+  // A space is a letter's gap and a glyph's advance wide, twice any gap between letters.
+  EXPECT_GE(widest[spaces - 1], 2 * widest[spaces])
+      << "\"" << credit << "\" should show its " << spaces << " spaces as the widest gaps; gaps "
+      << "left to right: " << joined(listedGaps) << context("credit-spaces");
+  keepScreenshot(x(), "credit");
 }
 
 INSTANTIATE_TEST_SUITE_P(LinuxProgram, Scene, ::testing::Values(&linuxProgram));

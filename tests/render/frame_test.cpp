@@ -6,6 +6,7 @@
 #include "records/state.h"
 #include "render/camera.h"
 #include "render/lights.h"
+#include "scene/scene_window.h"
 #include "tests/render/leaves.h"
 #include "tests/support/scene.h"
 #include "text/fonts.h"
@@ -90,6 +91,38 @@ TEST_F(Frame, ZeroSizeClientAreaRunsTheWholeFrameAndTheTextDrawsNothing) {
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   EXPECT_FALSE(clockSettings.restartDance) << "the dance must still start";
   EXPECT_GT(clockState.spinX, 0.0f) << "the automatic spin must still advance";
+}
+
+// A window over two monitors of different sizes and heights, the scene turning: each view
+// shows what a window of its own size shows after one tick, the turn taken once.
+TEST_F(Frame, EachMonitorsViewShowsTheWholeSceneTurnedOncePerTick) {
+  const SceneView views[2] = {{0, 0, 240, 180}, {240, 60, 160, 120}};
+  Picture alone[2];
+  for (int i = 0; i < 2; ++i) {
+    prepare(views[i].width, views[i].height);
+    clockState.autoSpin = true;
+    renderFrame();
+    alone[i] = readPicture(views[i].width, views[i].height);
+  }
+  const float turned = clockState.spinY;
+  prepare(400, 180);
+  clockState.autoSpin = true;
+  drawSceneViews({views[0], views[1]});
+  const Picture both = readPicture(400, 180);
+  EXPECT_EQ(clockState.spinY, turned) << "one tick turns the scene once";
+  for (int i = 0; i < 2; ++i) {
+    const SceneView& v = views[i];
+    int differing = 0;
+    for (int y = 0; y < v.height; ++y)
+      for (int x = 0; x < v.width; ++x) {
+        const Rgb want = glPixel(alone[i], x, y);
+        differing += !near(glPixel(both, v.x + x, v.y + y), want.r, want.g, want.b, 8);
+      }
+    EXPECT_LE(differing, v.width * v.height / 200)
+        << "view " << i << " (" << v.width << "x" << v.height << ") should show the scene as a "
+        << "window of that size does" << saveFrame("two-monitors", 400, 180);
+  }
+  EXPECT_EQ(clockSettings.windowWidth, 400) << "the window's own size comes back after the views";
 }
 
 TEST_F(Frame, DraggingDownBringsTheTopEdgeTowardsTheViewer) {
