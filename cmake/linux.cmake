@@ -19,10 +19,32 @@ target_link_libraries(waggler_system_libraries INTERFACE
   PkgConfig::SDL2 PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::GLU PkgConfig::GL
   PkgConfig::X11 Threads::Threads)
 
+# The one picture type of the tools and the tests, with PNG files through libpng; the build
+# reads the icon's art with it.
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+add_library(waggler_picture STATIC ${CMAKE_SOURCE_DIR}/tools/picture.cpp)
+target_include_directories(waggler_picture PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(waggler_picture PUBLIC PkgConfig::PNG)
+
+# The windows' icon, turned from the PNG files the package installs into pixels the program
+# holds, so that it needs neither the files nor a PNG decoder.
+add_executable(embed_icons ${CMAKE_SOURCE_DIR}/tools/embed_icons.cpp)
+target_link_libraries(embed_icons PRIVATE waggler_picture)
+set(iconFiles "")
+foreach(size 16 24 32 48 64 128 256)
+  list(APPEND iconFiles ${CMAKE_SOURCE_DIR}/resources/icons/waggler-${size}.png)
+endforeach()
+set(WAGGLER_ICON_SOURCE ${CMAKE_BINARY_DIR}/generated/window_icon_pixels.cpp)
+add_custom_command(OUTPUT ${WAGGLER_ICON_SOURCE}
+  COMMAND embed_icons ${WAGGLER_ICON_SOURCE} ${iconFiles}
+  DEPENDS embed_icons ${iconFiles}
+  VERBATIM)
+
 # The stand-in for Win32, GDI and WGL, one topic a file (only this build compiles
 # platform/linux/). The font mapper is a part of its own: a test variant builds it finding no
 # bold face.
 set(WAGGLER_PLATFORM_SOURCES
+  platform/linux/desktop_scale.cpp
   platform/linux/window.cpp
   platform/linux/keys.cpp
   platform/linux/timers.cpp
@@ -37,6 +59,8 @@ set(WAGGLER_PLATFORM_SOURCES
   platform/linux/resources.cpp
   platform/linux/failure_notes.cpp
   platform/linux/no_window_report.cpp
+  platform/linux/window_icon.cpp
+  ${WAGGLER_ICON_SOURCE}
 )
 add_library(waggler_platform OBJECT ${WAGGLER_PLATFORM_SOURCES})
 add_library(waggler_font_mapping OBJECT platform/linux/font_mapping.cpp)

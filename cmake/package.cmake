@@ -88,6 +88,8 @@ The same scene comes as a screensaver for xscreensaver, wagglersaver.]])
 # time is named here: a bold sans face for the numerals, and Mesa's GLX and drivers.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libglx-mesa0, libgl1-mesa-dri")
-# The hack adds to xscreensaver's list; the clock runs without it.
+# The hack adds to xscreensaver's list; the clock runs without it. xscreensaver-gl holds what the
+# settings dialog needs to preview a GL hack; the daemon runs the hack without it.
 set(CPACK_DEBIAN_PACKAGE_ENHANCES xscreensaver)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl")
 include(CPack)

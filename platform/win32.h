@@ -23,6 +23,15 @@
 
 #include <cstdint>
 
+// The GL calls that take window pixels. Windows draws a program that does not declare itself
+// DPI aware larger on a scaled desktop, the program still reasoning in its own pixels; the
+// stand-in turns these into the screen's pixels (platform/linux/desktop_scale.cpp), so that
+// the scene is drawn at the window's real size.
+void scaledViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void scaledLineWidth(GLfloat width);
+#define glViewport(x, y, width, height) scaledViewport(x, y, width, height)
+#define glLineWidth(width) scaledLineWidth(width)
+
 // Basic types, sized as on 64-bit Windows.
 typedef int BOOL;
 typedef unsigned char BYTE;

@@ -9,12 +9,12 @@ group=${1:-all}
 run=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0 libx11-dev libxft-dev
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0 libx11-dev libxft-dev libpng-dev
 )
 rest=(
-  clang-format libegl-dev libegl-mesa0 libgtest-dev libxtst-dev libpng-dev
+  clang-format libegl-dev libegl-mesa0 libgtest-dev libxtst-dev
   g++-mingw-w64-x86-64-posix wine wine64
-  xvfb xauth x11-utils x11-xkb-utils xfonts-base xdotool imagemagick faketime
+  xvfb xauth x11-utils x11-xkb-utils x11-xserver-utils xfonts-base xdotool imagemagick faketime
   lintian desktop-file-utils appstream libxml2-utils nsis
 )
 bench=(linux-perf xscreensaver-gl xdaliclock)

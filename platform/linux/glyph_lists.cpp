@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/linux/desktop_scale.h"
 #include "platform/linux/font_mapping.h"
 #include "platform/linux/gdi_objects.h"
 #include "platform/linux/outline_geometry.h"
@@ -53,14 +54,16 @@ double cellHeightPerEm(FT_Face face) {
   return units / face->units_per_EM;
 }
 
+// The font's height is in the program's pixels; the glyphs are drawn in the screen's, larger
+// on a scaled desktop.
 bool sizeForBitmaps(FT_Face face, int height) {
   double pixelsPerEm;
   if (height > 0)
-    pixelsPerEm = height / cellHeightPerEm(face);
+    pixelsPerEm = toScreenPixels(height) / cellHeightPerEm(face);
   else if (height < 0)
-    pixelsPerEm = -static_cast<double>(height);
+    pixelsPerEm = toScreenPixels(-height);
   else
-    pixelsPerEm = systemFontHeight() / cellHeightPerEm(face);
+    pixelsPerEm = toScreenPixels(systemFontHeight()) / cellHeightPerEm(face);
   const FT_UInt ppem = static_cast<FT_UInt>(std::clamp(std::lround(pixelsPerEm), 1L, 1000L));
   return FT_Set_Pixel_Sizes(face, 0, ppem) == 0;
 }

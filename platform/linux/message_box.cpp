@@ -18,14 +18,18 @@
 #include <vector>
 
 #include "platform/linux/box_look.h"
+#include "platform/linux/desktop_scale.h"
 
 namespace {
 
 namespace look = platform::boxLook;
 
-const int padding = 12;
-const int minButtonWidth = 80;
-const int corner = 5;
+// Lengths on an unscaled desktop. On a scaled one they grow with the text, whose points Xft
+// turns into pixels at the desktop's Xft.dpi by itself.
+const int basePadding = 12;
+const int baseMinButtonWidth = 80;
+const int baseMinWidth = 240;
+const int baseCorner = 5;
 
 // A window may vanish between our calls, and a focus request may come early: harmless.
 int ignoreXError(Display*, XErrorEvent*) {
@@ -90,6 +94,10 @@ class XBox : public platform::Box {
   std::vector<std::string> lines_;
   std::vector<Button> buttons_;
   int width_ = 0, height_ = 0;
+  const int padding_ = platform::toScreenPixels(basePadding);
+  const int minButtonWidth_ = platform::toScreenPixels(baseMinButtonWidth);
+  const int minWidth_ = platform::toScreenPixels(baseMinWidth);
+  const int corner_ = platform::toScreenPixels(baseCorner);
   int focused_ = 0, clicked_ = -1, dismissed_ = IDOK;
   // Keys down as the box opened: their repeats are no answer; each counts again once released.
   platform::HeldKeys heldAtOpen_;
@@ -184,22 +192,22 @@ void XBox::measure() {
   int textWide = 0;
   for (const std::string& line : lines_)
     textWide = std::max(textWide, textWidth(messageFont_, line));
-  int buttonWide = minButtonWidth;
+  int buttonWide = minButtonWidth_;
   for (const Button& button : buttons_)
-    buttonWide = std::max(buttonWide, textWidth(buttonFont_, button.label) + 4 * padding);
-  const int buttonHigh = buttonFont_->height + padding;
+    buttonWide = std::max(buttonWide, textWidth(buttonFont_, button.label) + 4 * padding_);
+  const int buttonHigh = buttonFont_->height + padding_;
   const int count = static_cast<int>(buttons_.size());
-  const int rowWide = count * buttonWide + (count - 1) * padding;
-  width_ = std::max(std::max(textWide, rowWide) + 4 * padding, 240);
-  height_ = 2 * padding + static_cast<int>(lines_.size()) * lineHeight + 2 * padding + buttonHigh +
-            padding;
+  const int rowWide = count * buttonWide + (count - 1) * padding_;
+  width_ = std::max(std::max(textWide, rowWide) + 4 * padding_, minWidth_);
+  height_ = 2 * padding_ + static_cast<int>(lines_.size()) * lineHeight + 2 * padding_ +
+            buttonHigh + padding_;
   // The buttons sit at the right, as in GNOME's dialogs, in a Windows box's order.
-  int x = width_ - padding - rowWide;
+  int x = width_ - padding_ - rowWide;
   for (Button& button : buttons_) {
-    button.area = {static_cast<short>(x), static_cast<short>(height_ - padding - buttonHigh),
+    button.area = {static_cast<short>(x), static_cast<short>(height_ - padding_ - buttonHigh),
                    static_cast<unsigned short>(buttonWide),
                    static_cast<unsigned short>(buttonHigh)};
-    x += buttonWide + padding;
+    x += buttonWide + padding_;
   }
 }
 
@@ -285,9 +293,9 @@ void XBox::draw() {
   XSetForeground(display_, gc_, background_);
   XFillRectangle(display_, window_, gc_, 0, 0, static_cast<unsigned>(width_),
                  static_cast<unsigned>(height_));
-  int y = 2 * padding + messageFont_->ascent;
+  int y = 2 * padding_ + messageFont_->ascent;
   for (const std::string& line : lines_) {
-    XftDrawStringUtf8(draw_, &text_, messageFont_, 2 * padding, y,
+    XftDrawStringUtf8(draw_, &text_, messageFont_, 2 * padding_, y,
                       reinterpret_cast<const FcChar8*>(line.data()), static_cast<int>(line.size()));
     y += messageFont_->height;
   }
@@ -296,13 +304,13 @@ void XBox::draw() {
     // The focused button wears the desktop's blue ring, where Windows puts its dotted one.
     const bool focused = static_cast<int>(i) == focused_;
     XSetForeground(display_, gc_, focused ? focus_ : border_);
-    fillRounded(area, corner);
-    const int ring = focused ? 2 : 1;
+    fillRounded(area, corner_);
+    const int ring = platform::toScreenPixels(focused ? 2 : 1);
     XSetForeground(display_, gc_, button_);
     fillRounded({static_cast<short>(area.x + ring), static_cast<short>(area.y + ring),
                  static_cast<unsigned short>(area.width - 2 * ring),
                  static_cast<unsigned short>(area.height - 2 * ring)},
-                corner - 1);
+                corner_ - 1);
     const std::string& label = buttons_[i].label;
     XftDrawStringUtf8(
         draw_, &text_, buttonFont_, area.x + (area.width - textWidth(buttonFont_, label)) / 2,

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/linux/desktop_scale.h"
 #include "platform/linux/queue.h"
 #include "platform/linux/window.h"
 
@@ -20,6 +21,11 @@ using platform::postMessage;
 
 const WPARAM sizeMaximized = 2;
 const UINT_PTR firstThreadTimerId = 0x7FFF;
+// A point of a mouse message, in the program's pixels.
+LPARAM mousePoint(int x, int y) {
+  return MAKELPARAM(platform::toProgramPixels(x), platform::toProgramPixels(y));
+}
+
 // Mouse-key flags of a mouse message's wParam.
 const WPARAM mkLButton = 0x0001, mkRButton = 0x0002, mkShift = 0x0004, mkControl = 0x0008,
              mkMButton = 0x0010;
@@ -51,11 +57,11 @@ void postSize(HWND window, WPARAM kind, int width, int height) {
 void acceptWindowEvent(HWND window, const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-      window->clientWidth = event.data1;
-      window->clientHeight = event.data2;
-      if (!window->minimized &&
-          (event.data1 != window->reportedWidth || event.data2 != window->reportedHeight))
-        postSize(window, SIZE_RESTORED, event.data1, event.data2);
+      window->clientWidth = platform::toProgramPixels(event.data1);
+      window->clientHeight = platform::toProgramPixels(event.data2);
+      if (!window->minimized && (window->clientWidth != window->reportedWidth ||
+                                 window->clientHeight != window->reportedHeight))
+        postSize(window, SIZE_RESTORED, window->clientWidth, window->clientHeight);
       break;
     case SDL_WINDOWEVENT_MINIMIZED:
       if (!window->minimized) {
@@ -146,7 +152,7 @@ void acceptButton(const SDL_MouseButtonEvent& event) {
     buttons |= SDL_BUTTON(event.button);
   else
     buttons &= ~SDL_BUTTON(event.button);
-  const LPARAM at = MAKELPARAM(event.x, event.y);
+  const LPARAM at = mousePoint(event.x, event.y);
   if (event.button == SDL_BUTTON_LEFT)
     postMessage(window, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, mouseKeys(buttons), at);
   else if (event.button == SDL_BUTTON_RIGHT)
@@ -161,7 +167,7 @@ void acceptWheel(const SDL_MouseWheelEvent& event) {
   // The wheel message carries screen coordinates.
   int left = 0, top = 0;
   if (window->sdl) SDL_GetWindowPosition(window->sdl, &left, &top);
-  const LPARAM at = MAKELPARAM(left + event.mouseX, top + event.mouseY);
+  const LPARAM at = mousePoint(left + event.mouseX, top + event.mouseY);
   const WPARAM keys = mouseKeys(SDL_GetMouseState(nullptr, nullptr));
   // One message per notch, as a Windows wheel sends them.
   const SHORT delta = notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA;
@@ -179,7 +185,7 @@ void acceptEvent(const SDL_Event& event) {
     case SDL_MOUSEMOTION:
       if (HWND window = platform::windowFromSdlId(event.motion.windowID))
         postMessage(window, WM_MOUSEMOVE, mouseKeys(event.motion.state),
-                    MAKELPARAM(event.motion.x, event.motion.y));
+                    mousePoint(event.motion.x, event.motion.y));
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: acceptButton(event.button); break;

@@ -2,12 +2,17 @@
 // focus, destruction, the client rectangle, painting and the default window procedure.
 #include "platform/linux/window.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+
 #include <algorithm>
 #include <map>
 #include <memory>
 
+#include "platform/linux/desktop_scale.h"
 #include "platform/linux/failure_notes.h"
 #include "platform/linux/queue.h"
+#include "platform/linux/window_icon.h"
 
 namespace {
 
@@ -47,6 +52,22 @@ bool acceptsMessages(HWND window) {
   return isKnownWindow(window) && !window->destroyed;
 }
 
+// Tells the desktop, before the window is shown, that it is a program's main window: it carries
+// the program's icon, and it is not transient for the root window, which SDL makes it where the
+// server has no Motif hints atom yet (no window manager has run) and which some window managers
+// take for a dialog of the program's.
+void describeToDesktop(SDL_Window* sdl) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  Display* display = info.info.x11.display;
+  const Window x11Window = info.info.x11.window;
+  platform::setWindowIcon(display, x11Window);
+  Window owner = 0;
+  if (XGetTransientForHint(display, x11Window, &owner) && owner == DefaultRootWindow(display))
+    XDeleteProperty(display, x11Window, XA_WM_TRANSIENT_FOR);
+}
+
 // Raises the window and gives it the keyboard: without a window manager nobody else will.
 void raiseAndFocus(HWND window) {
   if (!platform::isLiveWindow(window) || !window->sdl || !window->visible) return;
@@ -66,6 +87,8 @@ bool ensureVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Nor is it a full-screen game: the compositor goes on compositing while it is shown.
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The clock is an X11 program (XWayland serves it on Wayland desktops): SDL tries no other
   // driver, so it neither probes Wayland nor falls back to one that shows nothing. A driver
   // named in SDL_VIDEODRIVER still wins, as the tests' dummy one does.
@@ -96,10 +119,12 @@ const std::vector<HWND>& allWindows() {
 }
 
 SDL_Window* createSdlWindow(HWND window, Uint32 extraFlags) {
-  const int x = window ? window->outerX + nonClient::left : SDL_WINDOWPOS_UNDEFINED;
-  const int y = window ? window->outerY + nonClient::top : SDL_WINDOWPOS_UNDEFINED;
-  const int width = window ? std::max(1, window->clientWidth) : 1;
-  const int height = window ? std::max(1, window->clientHeight) : 1;
+  // The window's place and size are the program's pixels; the screen's are larger on a
+  // scaled desktop, as Windows shows such a program.
+  const int x = window ? toScreenPixels(window->outerX + nonClient::left) : SDL_WINDOWPOS_UNDEFINED;
+  const int y = window ? toScreenPixels(window->outerY + nonClient::top) : SDL_WINDOWPOS_UNDEFINED;
+  const int width = window ? std::max(1, toScreenPixels(window->clientWidth)) : 1;
+  const int height = window ? std::max(1, toScreenPixels(window->clientHeight)) : 1;
   const char* title = window ? window->title.c_str() : "";
   return SDL_CreateWindow(title, x, y, width, height,
                           SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | extraFlags);
@@ -109,6 +134,7 @@ void adoptSdlWindow(HWND window, SDL_Window* sdl) {
   if (window->sdl) SDL_DestroyWindow(window->sdl);
   window->sdl = sdl;
   window->sdlId = SDL_GetWindowID(sdl);
+  describeToDesktop(sdl);
   if (window->visible) SDL_ShowWindow(sdl);
 }
 
@@ -153,6 +179,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
     platform::noteNoDisplay();
     return nullptr;
   }
+  platform::readDesktopScale();
 
   records().push_back(std::make_unique<HWND__>());
   HWND window = records().back().get();

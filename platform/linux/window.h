@@ -22,8 +22,8 @@ struct HDC__ {
 struct HWND__ {
   WNDPROC proc = nullptr;
   std::string title;
-  int outerX = 0, outerY = 0;
-  int clientWidth = 0, clientHeight = 0;
+  int outerX = 0, outerY = 0;             // as the program gave them
+  int clientWidth = 0, clientHeight = 0;  // in the program's pixels (platform::toScreenPixels)
   SDL_Window* sdl = nullptr;
   Uint32 sdlId = 0;
   int pixelFormat = 0;  // 1-based index into the formats we try; 0 while none is chosen

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/window_icon.h"
 #include "saver/linux/options.h"
 #include "saver/linux/scene.h"
 
@@ -83,6 +84,7 @@ Window ownWindow(Display* display) {
                     CWColormap | CWBackPixel | CWBorderPixel, &set);
   XFree(visual);
   XStoreName(display, window, "wagglersaver");
+  platform::setWindowIcon(display, window);
   XMapWindow(display, window);
   return window;
 }

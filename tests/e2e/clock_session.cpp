@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/linux/window_frame.h"
 #include "tests/e2e/wine.h"
@@ -188,6 +189,16 @@ std::unique_ptr<ClockSession> ClockSession::start(const Program& program,
 
   s->server_ = XServer::start(options.xvfbArgs, error);
   if (!s->server_) return nullptr;
+  if (!options.xResources.empty()) {
+    const std::string resources = artifactPath("xresources", "txt");
+    std::ofstream(resources) << options.xResources << "\n";
+    const RunResult merged = runCommand(
+        {"xrdb", "-nocpp", "-display", s->displayName(), "-merge", resources}, {}, Millis(10000));
+    if (!merged.finished || merged.exitCode != 0) {
+      *error = "xrdb could not merge the resources: " + merged.output;
+      return nullptr;
+    }
+  }
   env.push_back({"DISPLAY", s->displayName()});
   s->process_ = Process::start(argv, env, s->logPath_, error);
   if (!s->process_) return nullptr;

@@ -64,6 +64,9 @@ struct SessionOptions {
   // Another program of the same kind (a Linux variant, an unpacked .exe) in place of `path`.
   std::string program;
   Env env;  // more environment for the program
+  // Lines merged into the server's resources with xrdb before the program starts, as a
+  // desktop's settings daemon puts them there ("Xft.dpi: 192").
+  std::string xResources;
 };
 
 // One run of the clock: its own X server, the program started in it, its output in a log among
