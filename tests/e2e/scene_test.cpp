@@ -3,6 +3,7 @@
 // so the bee holds still and only the input under test changes the picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>

@@ -65,6 +65,14 @@ inline MSG nextMessage() {
   return message;
 }
 
+// The next message that is not a focus change. Showing a window focuses it, as Windows does
+// before the first paint; SDL's dummy driver does so too from SDL 2.28 on, older ones never.
+inline MSG nextMessagePastFocus() {
+  MSG message = nextMessage();
+  while (message.message == WM_SETFOCUS || message.message == WM_KILLFOCUS) message = nextMessage();
+  return message;
+}
+
 // How many recorded messages have this identifier.
 inline int countReceived(UINT message) {
   int count = 0;
