@@ -1,7 +1,7 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
 .PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
-  bench deps-bench format clean
+  bench deps-bench check-debian13 format clean
 
 JOBS ?= $(shell nproc)
 
@@ -22,6 +22,10 @@ test: deps linux windows package linux-asan
 	exit $$status
 
 build: deps linux windows
+
+# `make test` again in a fresh Debian 13 made from Debian's archive (see README.md).
+check-debian13:
+	./scripts/debian13-check.sh
 
 # The Debian package and the Windows zip, in build/release and build/windows.
 package: deps release windows

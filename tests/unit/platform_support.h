@@ -66,7 +66,7 @@ inline MSG nextMessage() {
 }
 
 // The next message that is not a focus change. Showing a window focuses it, as Windows does
-// before the first paint; SDL's dummy driver does so too from SDL 2.28 on, older ones never.
+// before the first paint; so does SDL 2.32's dummy driver (Debian 13), where 2.26's never does.
 inline MSG nextMessagePastFocus() {
   MSG message = nextMessage();
   while (message.message == WM_SETFOCUS || message.message == WM_KILLFOCUS) message = nextMessage();
