@@ -1,7 +1,8 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
 .PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
-  bench deps-bench format clean
+  bench deps-bench check-debian13 check-debian12 \
+  format clean
 
 JOBS ?= $(shell nproc)
 
@@ -22,6 +23,13 @@ test: deps linux windows package linux-asan
 	exit $$status
 
 build: deps linux windows
+
+# `make test` again in a fresh Debian 13 or 12 made from Debian's archive (see README.md).
+check-debian13:
+	./scripts/fresh-debian.sh 13
+
+check-debian12:
+	./scripts/fresh-debian.sh 12
 
 # The Debian package, and the Windows zip and installer, in build/release and build/windows.
 package: deps release windows

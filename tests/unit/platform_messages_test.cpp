@@ -10,6 +10,7 @@ namespace {
 using platformtest::countReceived;
 using platformtest::makeShownWindow;
 using platformtest::nextMessage;
+using platformtest::nextMessagePastFocus;
 using platformtest::pushEvent;
 using platformtest::pushKey;
 using platformtest::pushMotion;
@@ -41,8 +42,8 @@ class PlatformEvents : public ::testing::Test {
     window = makeShownWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_NE(window->sdl, nullptr);
-    // The paint that showing asks for comes first; take it out of the way.
-    MSG paint = nextMessage();
+    // The paint that showing asks for comes first after the focus; take it out of the way.
+    MSG paint = nextMessagePastFocus();
     ASSERT_EQ(paint.message, static_cast<UINT>(WM_PAINT));
   }
   void TearDown() override { DestroyWindow(window); }
@@ -313,7 +314,7 @@ TEST_F(PlatformEvents, ADestroyedWindowsWaitingMessagesAndTimersGoWithIt) {
   SetTimer(window, 1, 10, nullptr);
   pushMotion(other, 5, 5);
   pushKey(window, SDL_KEYDOWN, SDLK_b);
-  MSG message = nextMessage();  // both events are queued now; the move comes first
+  MSG message = nextMessagePastFocus();  // both events are queued now; the move comes first
   EXPECT_EQ(message.hwnd, other);
   EXPECT_EQ(message.message, static_cast<UINT>(WM_MOUSEMOVE));
   DestroyWindow(window);

@@ -65,6 +65,14 @@ inline MSG nextMessage() {
   return message;
 }
 
+// The next message that is not a focus change. Showing a window focuses it, as Windows does
+// before the first paint; so does SDL 2.32's dummy driver (Debian 13), where 2.26's never does.
+inline MSG nextMessagePastFocus() {
+  MSG message = nextMessage();
+  while (message.message == WM_SETFOCUS || message.message == WM_KILLFOCUS) message = nextMessage();
+  return message;
+}
+
 // How many recorded messages have this identifier.
 inline int countReceived(UINT message) {
   int count = 0;
