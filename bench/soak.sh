@@ -147,10 +147,10 @@ soak_start=$now_ms
 sample || { echo "soak: the clock died during start-up" >&2; exit 1; }
 rss_start=$rss_kb anon_start=$anon_kb threads_start=$threads files_start=$open_files
 log_sample
-# Every sample as "ms rss anonymous index", the index counting minutes after the warm-up (-1
-# within it), for the table of intervals at the end.
+# Every sample as "ms rss anonymous tag" for the table at the end: tag "-" for the minutes,
+# "ref" for the samples taken in the reference state below.
 record_sample() { echo "$((now_ms - soak_start)) $rss_kb $anon_kb $1" >>"$tmp/samples"; }
-record_sample -1
+record_sample -
 
 option_keys=(a c d i r s t 1 2 3 4 5 6 7 8 9)
 modifiers=("" "shift+" "ctrl+")
@@ -159,39 +159,65 @@ taps=0 holds=0 wheels=0 drags=0 boxes=0
 soak_end=$((soak_start + soak_s * 1000))
 next_sample=$((soak_start + 60000))
 next_focus_check=$((soak_start + 10000))
+next_reference=
 dolly_keys=(comma period)
 # The warm-up ends once the tour below has reached every input state, or, should the tour fail,
 # after this many minutes of random input.
 warmup_fallback_ms=$(awk -v m="${SOAK_WARMUP_MINUTES:-20}" 'BEGIN { printf "%d", m * 60000 }')
 warm_ms=$((soak_start + warmup_fallback_ms))
-warm_end= warm_how= after_warmup=-1
+warm_end= warm_how=
+reference_ms=600000
 # A point inside the window, clear of its edges, in px and py (no subshell: RANDOM must advance).
 pick_point() {
   px=$((10 + RANDOM % (width - 20)))
   py=$((10 + RANDOM % (height - 20)))
 }
 
-end_warmup() {
+# The options as the keys sent have set them (1 shown or on), from the start-up values.
+declare -A option=([a]=1 [d]=0 [i]=0 [r]=0 [s]=0 [t]=1) start_option=()
+for k in "${!option[@]}"; do start_option[$k]=${option[$k]}; done
+key() {
+  local k
+  for k in "$@"; do
+    [[ -n ${option[$k]+set} ]] && option[$k]=$((1 - option[$k]))
+  done
+  xdotool key "$@" 2>/dev/null || true
+}
+
+# What a frame allocates and frees depends on what it draws, so memory is compared in one
+# state: the start-up options and text size, the camera reset, held still for some seconds.
+reference_sample() {
+  local k
+  for k in a d i r s t; do
+    ((option[$k] == start_option[$k])) || key "$k"
+  done
+  key 4 c
+  pause_ms 8000
   now
   sample || return 1
-  warm_end=$((now_ms - soak_start)) warm_how=$1
-  rss_warm=$rss_kb anon_warm=$anon_kb after_warmup=0
   log_sample
+  record_sample ref
+  next_reference=$((now_ms + reference_ms))
+}
+
+end_warmup() {
+  reference_sample || return 1
+  warm_end=$((now_ms - soak_start)) warm_how=$1
+  rss_warm=$rss_kb anon_warm=$anon_kb
   echo "soak: warm-up over: $warm_how"
-  record_sample 0
   # From here the samples fall on whole minutes after the warm-up.
   next_sample=$((now_ms + 60000))
 }
 
-# Between steps of the input: a sample each minute, the keyboard given back to the clock should
-# it have lost it, and the end of the warm-up by time. Fails once the clock has gone.
+# Between steps of the input: a sample each minute and one in the reference state every ten
+# after the warm-up, the keyboard given back to the clock should it have lost it, and the end
+# of the warm-up by time. Fails once the clock has gone or the time is up.
 keep_watch() {
   now
   if ((now_ms >= next_sample)); then
     sample || return 1
     log_sample
-    ((after_warmup < 0)) || after_warmup=$((after_warmup + 1))
-    record_sample "$after_warmup"
+    record_sample -
     next_sample=$((next_sample + 60000))
   fi
   if ((now_ms >= next_focus_check)); then
@@ -205,10 +231,12 @@ keep_watch() {
   if [[ -z $warm_end ]] && ((now_ms >= warm_ms)); then
     end_warmup "$(awk -v m="$warmup_fallback_ms" 'BEGIN { printf "%g", m / 60000 }') min of random input (${tour_failed:-no tour})" || return 1
   fi
+  if [[ -n $next_reference ]] && ((now_ms >= next_reference)); then
+    reference_sample || return 1
+  fi
   running
 }
 
-key() { xdotool key "$@" 2>/dev/null || true; }
 # Some frames of the state just reached: 0.4 s, 20 ticks.
 dwell() {
   pause_ms 400
@@ -356,16 +384,16 @@ while keep_watch; do
   pause_ms $((50 + RANDOM % 451))
 done
 
-now
-soak_ms=$((now_ms - soak_start))
 crashed_during_soak=no
-if running && sample; then
+if running && [[ -n $warm_end ]] && reference_sample; then
+  :
+elif running && sample; then
   log_sample
 else
   crashed_during_soak=yes
 fi
+soak_ms=$((now_ms - soak_start))
 rss_end=$rss_kb anon_end=$anon_kb threads_end=$threads files_end=$open_files
-[[ $crashed_during_soak == no && -n $warm_end ]] && record_sample end
 
 quit_note=
 if [[ $crashed_during_soak == no ]]; then
@@ -454,19 +482,20 @@ awk -v m="$soak_ms" -v fr="$frames" -v life="$lifetime_ms" -v gl="$gl_errors" \
   printf "%-16s %s\n", "exit", how
 }'
 # The memory over the rest of the run, in steps of 10 minutes and of an hour from the end of the
-# warm-up, the last step cut short by the end of the run.
+# warm-up, in the reference state; the last step is cut short by the end of the run.
 if [[ $memory_verdict == judged ]]; then
-  for step in 10 60; do
-    awk -v step="$step" '
+  for step in 1 6; do
+    awk -v step="$step" -v last="$(grep -c ' ref$' "$tmp/samples")" '
       function line(t, r, a) {
         printf "  %5.1f to %5.1f min   anonymous %5.1f to %5.1f MiB (%+.2f)   resident %+.2f\n",
           t0 / 60000, t / 60000, a0 / 1024, a / 1024, (a - a0) / 1024, (r - r0) / 1024
         t0 = t; r0 = r; a0 = a
       }
-      $4 == "-1" { next }
-      $4 == "0" { t0 = $1; r0 = $2; a0 = $3; printf "after the warm-up, every %d min:\n", step; next }
-      $4 == "end" { if ($1 > t0) line($1, $2, $3); next }
-      $4 % step == 0 { line($1, $2, $3) }
+      $4 != "ref" { next }
+      { n++ }
+      n == 1 { t0 = $1; r0 = $2; a0 = $3; next }
+      n == 2 { printf "after the warm-up, every %d min in the reference state:\n", 10 * step }
+      (n - 1) % step == 0 || n == last { line($1, $2, $3) }
     ' "$tmp/samples"
   done
   awk -v a="$((anon_end - anon_warm))" -v r="$((rss_end - rss_warm))" -v m="$(((soak_ms - warm_end)))" \
