@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Soak test of the Linux clock: random keys, wheel and right-drags in a private virtual X server
-# for a while, counting frames and watching memory, threads and open files, then quitting it
-# through its own quit question. PROGRAM defaults to the GL-checking variant, which reports GL
+# Soak test of the Linux clock in a private virtual X server: a tour of every input state, then
+# random keys, wheel and right-drags for a while, counting frames and watching memory, threads
+# and open files, then quitting it through its own quit question. Memory is judged after the
+# tour, in one reference state. PROGRAM defaults to the GL-checking variant, which reports GL
 # errors on its output. Usage: bench/soak.sh [MINUTES] [PROGRAM]
 set -euo pipefail
 export LC_ALL=C
