@@ -161,6 +161,8 @@ void glClear(unsigned mask) {
 }
 
 __attribute__((destructor)) static void save_at_exit(void) {
-  save(__atomic_load_n(&frames, __ATOMIC_RELAXED));
+  /* A process that drew nothing (a launcher's helper, preloaded too) leaves the count alone. */
+  unsigned long count = __atomic_load_n(&frames, __ATOMIC_RELAXED);
+  if (count) save(count);
   flush_swaps();
 }
