@@ -319,7 +319,7 @@ TEST_F(PlatformEvents, ADestroyedWindowsWaitingMessagesAndTimersGoWithIt) {
   EXPECT_EQ(message.message, static_cast<UINT>(WM_MOUSEMOVE));
   DestroyWindow(window);
   EXPECT_FALSE(KillTimer(window, 1));
-  message = nextMessage();
+  message = nextMessagePastFocus();
   EXPECT_EQ(message.hwnd, other);
   EXPECT_EQ(message.message, static_cast<UINT>(WM_PAINT));
   DestroyWindow(other);
