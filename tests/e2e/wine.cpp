@@ -27,7 +27,8 @@ void stopWine(const WineTools& tools, const std::string& prefix) {
 bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool fresh,
                        std::string* error) {
   namespace fs = std::filesystem;
-  const std::string marker = prefix + "/.waggler-prefix-ready";
+  // Named anew when the settings below change, so an older prefix is made again.
+  const std::string marker = prefix + "/.waggler-prefix-settled";
   fs::create_directories(fs::path(prefix).parent_path());
   int lock = ::open((prefix + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (lock < 0 || flock(lock, LOCK_EX) != 0) {
@@ -54,12 +55,20 @@ bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool f
         "): " + boot.output;
     return false;
   }
-  RunResult reg = runCommand({tools.wine, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v",
-                              "Managed", "/d", "N", "/f"},
-                             env, Millis(60000));
-  if (!reg.finished || reg.exitCode != 0) {
-    *error = "wine reg add Managed=N failed: " + reg.output;
-    return false;
+  // Wine draws the frames itself, with no window manager. The caption is pinned at -270 twips,
+  // 18 pixels, which Wine 8 takes by default and Wine 10 would make 26: the tests place the
+  // client area by Windows' frame.
+  const char* const settings[][3] = {
+      {"HKCU\\Software\\Wine\\X11 Driver", "Managed", "N"},
+      {"HKCU\\Control Panel\\Desktop\\WindowMetrics", "CaptionHeight", "-270"}};
+  for (const auto& setting : settings) {
+    RunResult reg =
+        runCommand({tools.wine, "reg", "add", setting[0], "/v", setting[1], "/d", setting[2], "/f"},
+                   env, Millis(60000));
+    if (!reg.finished || reg.exitCode != 0) {
+      *error = std::string("wine reg add ") + setting[1] + " failed: " + reg.output;
+      return false;
+    }
   }
   // The server writes the registry to disk when it ends.
   stopWine(tools, prefix);
@@ -67,8 +76,9 @@ bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool f
   std::string text((std::istreambuf_iterator<char>(userReg)), {});
   const auto section = text.find("[Software\\\\Wine\\\\X11 Driver]");
   if (section == std::string::npos ||
-      text.find("\"Managed\"=\"N\"", section) == std::string::npos) {
-    *error = "the prefix's user.reg lacks \"Managed\"=\"N\" under Software\\Wine\\X11 Driver";
+      text.find("\"Managed\"=\"N\"", section) == std::string::npos ||
+      text.find("\"CaptionHeight\"=\"-270\"") == std::string::npos) {
+    *error = "the prefix's user.reg lacks \"Managed\"=\"N\" or \"CaptionHeight\"=\"-270\"";
     return false;
   }
   std::ofstream(marker) << "made by the e2e harness\n";
