@@ -61,21 +61,19 @@ find_window() {
 clock_shown_or_gone() { find_window '^Waggler$' || ! running; }
 focus() { timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1; }
 
+# A sample that cannot be read leaves the last one standing.
 sample() {
-  local key value rest entries
-  rss_kb=
-  anon_kb=
-  threads=
+  local key value rest entries rss= anon= count=
   while read -r key value rest; do
     case $key in
-      VmRSS:) rss_kb=$value ;;
-      RssAnon:) anon_kb=$value ;;
-      Threads:) threads=$value ;;
+      VmRSS:) rss=$value ;;
+      RssAnon:) anon=$value ;;
+      Threads:) count=$value ;;
     esac
   done 2>/dev/null <"/proc/$pid/status" || return 1
+  [[ -n $rss && -n $anon && -n $count ]] || return 1
   entries=("/proc/$pid/fd/"*)
-  open_files=${#entries[@]}
-  [[ -n $rss_kb && -n $anon_kb && -n $threads ]]
+  rss_kb=$rss anon_kb=$anon threads=$count open_files=${#entries[@]}
 }
 frames_so_far() {
   frames=0
@@ -212,11 +210,12 @@ end_warmup() {
 
 # Between steps of the input: a sample each minute and one in the reference state every ten
 # after the warm-up, the keyboard given back to the clock should it have lost it, and the end
-# of the warm-up by time. Fails once the clock has gone or the time is up.
+# of the warm-up by time. Fails once the time is up, or earlier saying why in cut_short.
 keep_watch() {
+  cut_short=
   now
   if ((now_ms >= next_sample)); then
-    sample || return 1
+    sample || { cut_short="its memory could not be read"; return 1; }
     log_sample
     record_sample -
     next_sample=$((next_sample + 60000))
@@ -230,12 +229,13 @@ keep_watch() {
   fi
   ((now_ms < soak_end)) || return 1
   if [[ -z $warm_end ]] && ((now_ms >= warm_ms)); then
-    end_warmup "$(awk -v m="$warmup_fallback_ms" 'BEGIN { printf "%g", m / 60000 }') min of random input (${tour_failed:-no tour})" || return 1
+    end_warmup "$(awk -v m="$warmup_fallback_ms" 'BEGIN { printf "%g", m / 60000 }') min of random input (${tour_failed:-no tour})" ||
+      { cut_short="no sample in the reference state at the end of the warm-up"; return 1; }
   fi
   if [[ -n $next_reference ]] && ((now_ms >= next_reference)); then
-    reference_sample || return 1
+    reference_sample || { cut_short="no sample in the reference state"; return 1; }
   fi
-  running
+  running || { cut_short="it was not seen running"; return 1; }
 }
 
 # Some frames of the state just reached: 0.4 s, 20 ticks.
@@ -385,11 +385,17 @@ while keep_watch; do
   pause_ms $((50 + RANDOM % 451))
 done
 
+if [[ -n $cut_short ]]; then
+  now
+  echo "soak: the input stopped at $(((now_ms - soak_start) / 60000)) of $minutes min: $cut_short"
+fi
 crashed_during_soak=no
 if running && [[ -n $warm_end ]] && reference_sample; then
   :
 elif running && sample; then
   log_sample
+elif running; then
+  cut_short=${cut_short:-"its memory could not be read at the end"}
 else
   crashed_during_soak=yes
 fi
@@ -442,6 +448,8 @@ elif [[ -n $quit_note ]]; then
 elif ((exit_code != 2)); then
   failures+=("exit status $exit_code, not 2")
 fi
+[[ -n $cut_short && $crashed_during_soak == no ]] &&
+  failures+=("the input stopped before its time: $cut_short")
 ((gl_errors > 0)) && failures+=("GL errors")
 # A leak grows anonymous memory (heap, private maps). The rest of the resident set is library
 # pages read in from their files, which grows as Mesa's compiler meets new shader variants
