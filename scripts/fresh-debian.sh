@@ -9,8 +9,9 @@
 #   scripts/fresh-debian.sh [13|12]          bootstrap if needed, then copy, install and test
 #   scripts/fresh-debian.sh [13|12] shell    a shell in the last run's system, for a closer look
 #
-# WAGGLER_FRESH_DEBIAN_CACHE names the folder it keeps (default ~/.cache/waggler, about 2 GB a
-# release with the downloads); DEBIAN_MIRROR the archive (default http://deb.debian.org/debian).
+# WAGGLER_FRESH_DEBIAN_CACHE names the folder it keeps (default ~/.cache/waggler, about 700 MB a
+# release with the downloads, and 4 GB more for the last run's system with its builds);
+# DEBIAN_MIRROR the archive (default http://deb.debian.org/debian).
 # It needs root for debootstrap, chroot and mounts, and runs itself through sudo otherwise.
 set -euo pipefail
 
