@@ -24,6 +24,45 @@ void stopWine(const WineTools& tools, const std::string& prefix) {
   runCommand({tools.wineserver, "-w"}, wineEnv(prefix), Millis(30000));
 }
 
+namespace {
+
+// What a new prefix takes on disk (Wine copies its DLLs in) with room to run.
+constexpr long long kPrefixMegabytes = 1024;
+
+long long freeMegabytes(const std::string& path) {
+  std::error_code ec;
+  const auto space = std::filesystem::space(path, ec);
+  return ec ? -1 : static_cast<long long>(space.available >> 20);
+}
+
+// wineboot on a full disk fails at once and without a word, as it cannot write why. The disk
+// of a shared machine may fill for a while: the failure says how much room there was, and after
+// a quick failure a second try waits up to a minute for room first.
+bool bootPrefix(const WineTools& tools, const std::string& prefix, const Env& env,
+                std::string* error) {
+  const std::string parent = std::filesystem::path(prefix).parent_path();
+  std::string failures;
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    if (attempt > 1)
+      pollUntil(
+          Millis(60000), [&] { return freeMegabytes(parent) >= kPrefixMegabytes; }, Millis(1000));
+    stopWine(tools, prefix);
+    std::error_code ec;
+    std::filesystem::remove_all(prefix, ec);
+    RunResult boot = runCommand({tools.wineboot, "-i"}, env, Millis(180000));
+    if (boot.finished && boot.exitCode == 0) return true;
+    failures += "wineboot -i failed (" +
+                (boot.finished ? "exit code " + std::to_string(boot.exitCode) : "timed out") +
+                ", " + std::to_string(freeMegabytes(parent)) + " MB free beside the prefix, " +
+                std::to_string(freeMegabytes("/tmp")) + " MB in /tmp): " + boot.output + "\n";
+    if (!boot.finished) break;
+  }
+  *error = failures;
+  return false;
+}
+
+}  // namespace
+
 bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool fresh,
                        std::string* error) {
   namespace fs = std::filesystem;
@@ -42,19 +81,9 @@ bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool f
   } unlock{lock};
   if (!fresh && fs::exists(marker)) return true;
 
-  stopWine(tools, prefix);
-  std::error_code ec;
-  fs::remove_all(prefix, ec);
   Env env = wineEnv(prefix);
   env.push_back({"DISPLAY", ""});  // no windows while the prefix is made
-  RunResult boot = runCommand({tools.wineboot, "-i"}, env, Millis(180000));
-  if (!boot.finished || boot.exitCode != 0) {
-    *error =
-        "wineboot -i failed (" +
-        std::string(boot.finished ? "exit code " + std::to_string(boot.exitCode) : "timed out") +
-        "): " + boot.output;
-    return false;
-  }
+  if (!bootPrefix(tools, prefix, env, error)) return false;
   // Wine draws the frames itself, with no window manager. The caption is pinned at -270 twips,
   // 18 pixels, which Wine 8 takes by default and Wine 10 would make 26: the tests place the
   // client area by Windows' frame.
