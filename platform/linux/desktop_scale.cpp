@@ -108,5 +108,5 @@ void scaledLineWidth(GLfloat width) {
     (glLineWidth)(width);
     return;
   }
-  (glLineWidth)(width * static_cast<GLfloat>(platform::desktopDpi()) / 96.0f);
+  (glLineWidth)(width * static_cast<GLfloat>(dpi) / static_cast<GLfloat>(baseDpi));
 }
