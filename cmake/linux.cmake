@@ -47,6 +47,7 @@ set(WAGGLER_PLATFORM_SOURCES
   platform/linux/desktop_scale.cpp
   platform/linux/window.cpp
   platform/linux/keys.cpp
+  platform/linux/held_keys.cpp
   platform/linux/timers.cpp
   platform/linux/queue.cpp
   platform/linux/messages.cpp
@@ -60,6 +61,7 @@ set(WAGGLER_PLATFORM_SOURCES
   platform/linux/failure_notes.cpp
   platform/linux/no_window_report.cpp
   platform/linux/window_icon.cpp
+  platform/linux/x_link.cpp
   ${WAGGLER_ICON_SOURCE}
 )
 add_library(waggler_platform OBJECT ${WAGGLER_PLATFORM_SOURCES})

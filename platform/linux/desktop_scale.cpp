@@ -1,8 +1,9 @@
 // The desktop's scale, read from the X resource Xft.dpi (which GNOME, KDE, Xfce and Cinnamon
-// set, and xterm, GTK and Qt read), and the GL calls that take window pixels, which the stand-in
-// turns into the screen's so that a scaled clock is drawn crisp at its window's real size.
+// set, and xterm, GTK and Qt read), and the conversions between the program's pixels and the
+// screen's. A leaf: it knows no window.
 #include "platform/linux/desktop_scale.h"
 
+#include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
@@ -11,11 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/linux/window.h"
-
 namespace {
 
-const int baseDpi = 96;
+using platform::baseDpi;
 // Windows goes no further than 500 %.
 const int largestDpi = 480;
 int dpi = baseDpi;
@@ -78,35 +77,3 @@ int toProgramPixels(int screenPixels) {
 }
 
 }  // namespace platform
-
-// The name in parentheses is GL's own function, not the macro of platform/win32.h.
-void scaledViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-  if (!platform::desktopScaled()) {
-    (glViewport)(x, y, width, height);
-    return;
-  }
-  // The current window's own ratio, so that its whole client area covers its whole drawable
-  // whatever the rounding of its size.
-  int drawableWidth = 0, drawableHeight = 0, clientWidth = 0, clientHeight = 0;
-  if (SDL_Window* sdl = SDL_GL_GetCurrentWindow())
-    if (HWND window = platform::windowFromSdl(sdl)) {
-      SDL_GL_GetDrawableSize(sdl, &drawableWidth, &drawableHeight);
-      clientWidth = window->clientWidth;
-      clientHeight = window->clientHeight;
-    }
-  const auto scale = [](long long v, int to, int from) {
-    return from > 0 && to > 0 ? static_cast<GLint>((v * to + from / 2) / from)
-                              : static_cast<GLint>(platform::toScreenPixels(static_cast<int>(v)));
-  };
-  (glViewport)(scale(x, drawableWidth, clientWidth), scale(y, drawableHeight, clientHeight),
-               scale(width, drawableWidth, clientWidth),
-               scale(height, drawableHeight, clientHeight));
-}
-
-void scaledLineWidth(GLfloat width) {
-  if (!platform::desktopScaled()) {
-    (glLineWidth)(width);
-    return;
-  }
-  (glLineWidth)(width * static_cast<GLfloat>(dpi) / static_cast<GLfloat>(baseDpi));
-}

@@ -5,6 +5,9 @@
 
 namespace platform {
 
+// The dots per inch of an unscaled desktop, where a program pixel is a screen pixel.
+constexpr int baseDpi = 96;
+
 // Reads Xft.dpi from the X server once, before the first window is made; a program that never
 // calls it (the xscreensaver hack, the tests' offscreen scenes) stays at 96.
 void readDesktopScale();

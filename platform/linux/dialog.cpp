@@ -1,6 +1,7 @@
 // Dialog-style keys and message boxes. A box is looked at by the modal loop between the
 // messages it dispatches: everything stays on the GUI thread (the clock has no other), and ticks
 // keep coming as in Windows' modal loop.
+#include "platform/linux/held_keys.h"
 #include "platform/linux/message_box.h"
 #include "platform/linux/messages.h"
 #include "platform/linux/queue.h"

@@ -1,8 +1,5 @@
-// Keys: the table from SDL's key codes to Windows' virtual keys, GetKeyState over it, and the
-// keys held across a message box, read from the X server's keymap.
+// Keys: the table from SDL's key codes to Windows' virtual keys, and GetKeyState over it.
 #include "platform/linux/keys.h"
-
-#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <iterator>
@@ -63,11 +60,6 @@ UINT virtualKeyFromSdl(SDL_Keycode key) {
   return 0;
 }
 
-// The one reading of XQueryKeymap's bits: is this key code down?
-bool isDown(const char keymap[32], unsigned keycode) {
-  return keycode < 256 && ((keymap[keycode / 8] >> (keycode % 8)) & 1);
-}
-
 }  // namespace
 
 namespace platform {
@@ -83,29 +75,6 @@ UINT virtualKeyOf(SDL_Scancode scancode, SDL_Keycode key) {
     return '1' + static_cast<UINT>(scancode - SDL_SCANCODE_1);
   if (scancode == SDL_SCANCODE_0) return '0';
   return 0;
-}
-
-HeldKeys HeldKeys::downNow(_XDisplay* display) {
-  HeldKeys held;
-  XQueryKeymap(display, held.down_);
-  return held;
-}
-
-bool HeldKeys::empty() const {
-  return std::all_of(std::begin(down_), std::end(down_), [](char bits) { return bits == 0; });
-}
-
-bool HeldKeys::take(bool release, unsigned keycode) {
-  if (!isDown(down_, keycode)) return false;
-  if (release) down_[keycode / 8] &= static_cast<char>(~(1 << (keycode % 8)));
-  return true;
-}
-
-void HeldKeys::forgetReleased(_XDisplay* display) {
-  char now[32] = {};
-  XQueryKeymap(display, now);
-  if (XEventsQueued(display, QueuedAlready) > 0) return;
-  for (int i = 0; i < 32; ++i) down_[i] &= now[i];
 }
 
 }  // namespace platform

@@ -5,7 +5,6 @@
 // answers No, as Linux dialogs do.
 #include "platform/linux/message_box.h"
 
-#include <SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xft/Xft.h>
@@ -19,6 +18,7 @@
 
 #include "platform/linux/box_look.h"
 #include "platform/linux/desktop_scale.h"
+#include "platform/linux/x_link.h"
 
 namespace {
 
@@ -217,15 +217,14 @@ Window XBox::centreOver(SDL_Window* owner, int* left, int* top) {
   const int screen = DefaultScreen(display_);
   *left = (DisplayWidth(display_, screen) - width_) / 2;
   *top = (DisplayHeight(display_, screen) - height_) / 2;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!owner || !SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+  platform::XLink x;
+  if (!platform::xLinkOf(owner, x)) return 0;
   int ownerX = 0, ownerY = 0, ownerWidth = 0, ownerHeight = 0;
   SDL_GetWindowPosition(owner, &ownerX, &ownerY);
   SDL_GetWindowSize(owner, &ownerWidth, &ownerHeight);
   *left = ownerX + (ownerWidth - width_) / 2;
   *top = ownerY + (ownerHeight - height_) / 2;
-  return info.info.x11.window;
+  return x.window;
 }
 
 void XBox::createWindow(int left, int top) {
@@ -243,17 +242,17 @@ void XBox::createWindow(int left, int top) {
 void XBox::describeToWindowManager(const std::string& caption, Window ownerWindow, int left,
                                    int top) {
   XStoreName(display_, window_, caption.c_str());
-  const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8,
+  const Atom utf8 = platform::xAtom(display_, "UTF8_STRING");
+  XChangeProperty(display_, window_, platform::xAtom(display_, "_NET_WM_NAME"), utf8, 8,
                   PropModeReplace, reinterpret_cast<const unsigned char*>(caption.data()),
                   static_cast<int>(caption.size()));
-  const Atom dialogType = XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
-                  32, PropModeReplace, reinterpret_cast<const unsigned char*>(&dialogType), 1);
+  const Atom dialogType = platform::xAtom(display_, "_NET_WM_WINDOW_TYPE_DIALOG");
+  XChangeProperty(display_, window_, platform::xAtom(display_, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&dialogType), 1);
   if (ownerWindow) {
     XSetTransientForHint(display_, window_, ownerWindow);
-    const Atom modal = XInternAtom(display_, "_NET_WM_STATE_MODAL", False);
-    XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_STATE", False), XA_ATOM, 32,
+    const Atom modal = platform::xAtom(display_, "_NET_WM_STATE_MODAL");
+    XChangeProperty(display_, window_, platform::xAtom(display_, "_NET_WM_STATE"), XA_ATOM, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&modal), 1);
   }
   XSizeHints* size = XAllocSizeHints();
@@ -274,7 +273,7 @@ void XBox::describeToWindowManager(const std::string& caption, Window ownerWindo
   names->res_class = appClass;
   XSetClassHint(display_, window_, names);
   XFree(names);
-  deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+  deleteWindow_ = platform::xAtom(display_, "WM_DELETE_WINDOW");
   XSetWMProtocols(display_, window_, &deleteWindow_, 1);
 }
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/keys.h"
+#include "platform/linux/held_keys.h"
 #include "platform/win32.h"
 
 namespace platform {

@@ -1,9 +1,7 @@
 // SDL's events become Windows messages in the queue, paints and timer ticks come when nothing
 // else waits, and GetMessageA sleeps until there is something to do. Keys held across a message
-// box are told apart by the raw X11 key events SDL hands over (SDL_syswm.h) while there are any.
+// box are kept from the windows (held_keys.cpp).
 #include "platform/linux/messages.h"
-
-#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +10,8 @@
 #include <thread>
 
 #include "platform/linux/desktop_scale.h"
+#include "platform/linux/held_keys.h"
+#include "platform/linux/keys.h"
 #include "platform/linux/queue.h"
 #include "platform/linux/window.h"
 
@@ -20,7 +20,6 @@ namespace {
 using platform::postMessage;
 
 const WPARAM sizeMaximized = 2;
-const UINT_PTR firstThreadTimerId = 0x7FFF;
 // A point of a mouse message, in the program's pixels.
 LPARAM mousePoint(int x, int y) {
   return MAKELPARAM(platform::toProgramPixels(x), platform::toProgramPixels(y));
@@ -88,34 +87,6 @@ void acceptWindowEvent(HWND window, const SDL_WindowEvent& event) {
   }
 }
 
-// Keys held when a message box closed. While there are any, SDL hands us each raw X key event
-// just before the key event it makes of it (if it makes one).
-platform::HeldKeys heldOverBox;
-enum class RawKey { none, held, fresh };
-RawKey lastRawKey = RawKey::none;
-
-void acceptRawKey(const SDL_SysWMmsg& raw) {
-  lastRawKey = RawKey::none;
-  if (raw.subsystem != SDL_SYSWM_X11) return;
-  const XEvent& event = raw.msg.x11.event;
-  if (event.type != KeyPress && event.type != KeyRelease) return;
-  const bool held = heldOverBox.take(event.type == KeyRelease, event.xkey.keycode);
-  // SDL drops some key events (a release of a key it thinks is up): pair only with what follows.
-  SDL_Event next;
-  if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
-      (next.type == SDL_KEYDOWN || next.type == SDL_KEYUP))
-    lastRawKey = held ? RawKey::held : RawKey::fresh;
-  if (heldOverBox.empty()) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
-}
-
-// True for a key event that comes from a key held since a box closed, or that SDL made up
-// (no X event before it) while such a key is down.
-bool heldOverBoxKey() {
-  const RawKey raw = lastRawKey;
-  lastRawKey = RawKey::none;
-  return raw == RawKey::held || (raw == RawKey::none && !heldOverBox.empty());
-}
-
 bool focusLossQueued(Uint32 windowId) {
   SDL_Event events[64];
   const int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
@@ -128,7 +99,7 @@ bool focusLossQueued(Uint32 windowId) {
 
 void acceptKey(const SDL_KeyboardEvent& event) {
   // A key held down since a message box closed neither repeats nor releases into the clock.
-  if (heldOverBoxKey()) return;
+  if (platform::keyHeldOverBox()) return;
   // SDL addresses a key to the window with the keyboard focus, and to none without it.
   HWND window = platform::windowFromSdlId(event.windowID);
   const UINT key = platform::virtualKeyOf(event.keysym.scancode, event.keysym.sym);
@@ -180,7 +151,7 @@ void acceptEvent(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: acceptKey(event.key); break;
     case SDL_SYSWMEVENT:
-      if (event.syswm.msg) acceptRawKey(*event.syswm.msg);
+      if (event.syswm.msg) platform::takeRawKey(*event.syswm.msg);
       break;
     case SDL_MOUSEMOTION:
       if (HWND window = platform::windowFromSdlId(event.motion.windowID))
@@ -198,24 +169,9 @@ void acceptEvent(const SDL_Event& event) {
   }
 }
 
-// A key held over a box may come up while the box still has the keyboard, unseen by us: look,
-// on the X connection of the first window that has one.
-void forgetKeysReleasedUnseen() {
-  for (HWND window : platform::allWindows()) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!platform::isLiveWindow(window) || !window->sdl ||
-        !SDL_GetWindowWMInfo(window->sdl, &info) || info.subsystem != SDL_SYSWM_X11)
-      continue;
-    heldOverBox.forgetReleased(info.info.x11.display);
-    if (heldOverBox.empty()) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
-    return;
-  }
-}
-
 void pumpEvents() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
-  if (!heldOverBox.empty()) forgetKeysReleasedUnseen();
+  platform::forgetKeysReleasedUnseen();
   SDL_Event event;
   while (SDL_PollEvent(&event)) acceptEvent(event);
 }
@@ -243,12 +199,6 @@ void waitForEvent(int timeoutMs) {
 }  // namespace
 
 namespace platform {
-
-void ignoreKeysHeldOverBox(const HeldKeys& keys) {
-  heldOverBox = keys;
-  lastRawKey = RawKey::none;
-  SDL_EventState(SDL_SYSWMEVENT, heldOverBox.empty() ? SDL_DISABLE : SDL_ENABLE);
-}
 
 Fetched fetchMessage(MSG* message, bool modal, int maxWaitMs) {
   bool waited = false;
@@ -310,17 +260,4 @@ LRESULT DispatchMessageA(const MSG* message) {
   }
   if (!message->hwnd) return 0;
   return platform::callProcedure(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC callback) {
-  static UINT_PTR nextThreadTimerId = firstThreadTimerId;
-  if (window && !platform::isLiveWindow(window)) return 0;
-  // A timer without a window gets an identifier of our choosing, as on Windows.
-  if (!window) id = nextThreadTimerId++;
-  platform::threadTimers().set(window, id, milliseconds, callback, platform::nowMs());
-  return id != 0 ? id : 1;
-}
-
-BOOL KillTimer(HWND window, UINT_PTR id) {
-  return platform::threadTimers().kill(window, id) ? TRUE : FALSE;
 }

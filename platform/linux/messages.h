@@ -2,7 +2,6 @@
 // fetch behind GetMessageA that the message box's modal loop (dialog.cpp) shares.
 #pragma once
 
-#include "platform/linux/keys.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -16,8 +15,5 @@ enum class Fetched { message, quit, idle };
 Fetched fetchMessage(MSG* message, bool modal, int maxWaitMs);
 // Reads every event SDL has ready and drops the input among them and in the queue.
 void discardInput();
-// Keeps the presses, repeats and release of these keys (held as a message box closed) from the
-// windows until each is released.
-void ignoreKeysHeldOverBox(const HeldKeys& keys);
 
 }  // namespace platform

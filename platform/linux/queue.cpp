@@ -1,8 +1,11 @@
-// The thread's message queue: the messages waiting, the pending quit and the timer table.
+// The thread's message queue: the messages waiting, the pending quit, and the timers with the
+// table that keeps them.
 #include "platform/linux/queue.h"
 
 #include <algorithm>
 #include <deque>
+
+#include "platform/linux/window_record.h"
 
 namespace {
 
@@ -95,4 +98,17 @@ int takeQuit() {
 void PostQuitMessage(int exitCode) {
   queue().quitPending = true;
   queue().quitCode = exitCode;
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC callback) {
+  static UINT_PTR nextThreadTimerId = 0x7FFF;  // where Windows numbers them from
+  if (window && window->destroying) return 0;
+  // A timer without a window gets an identifier of our choosing, as on Windows.
+  if (!window) id = nextThreadTimerId++;
+  platform::threadTimers().set(window, id, milliseconds, callback, platform::nowMs());
+  return id != 0 ? id : 1;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id) {
+  return platform::threadTimers().kill(window, id) ? TRUE : FALSE;
 }

@@ -1,5 +1,6 @@
-// The thread's message queue: messages waiting, PostQuitMessage's quit, and the timers. It
-// only keeps them; messages.cpp fills it from SDL's events and hands its messages out.
+// The thread's message queue: messages waiting, PostQuitMessage's quit, and the timers (SetTimer
+// and KillTimer are queue.cpp's). It only keeps them; messages.cpp fills it from SDL's events and
+// hands its messages out.
 #pragma once
 
 #include "platform/linux/timers.h"

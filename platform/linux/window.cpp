@@ -2,8 +2,8 @@
 // focus, destruction, the client rectangle, painting and the default window procedure.
 #include "platform/linux/window.h"
 
-#include <SDL_syswm.h>
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <map>
@@ -13,6 +13,7 @@
 #include "platform/linux/failure_notes.h"
 #include "platform/linux/queue.h"
 #include "platform/linux/window_icon.h"
+#include "platform/linux/x_link.h"
 
 namespace {
 
@@ -57,15 +58,12 @@ bool acceptsMessages(HWND window) {
 // server has no Motif hints atom yet (no window manager has run) and which some window managers
 // take for a dialog of the program's.
 void describeToDesktop(SDL_Window* sdl) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  Display* display = info.info.x11.display;
-  const Window x11Window = info.info.x11.window;
-  platform::setWindowIcon(display, x11Window);
+  platform::XLink x;
+  if (!platform::xLinkOf(sdl, x)) return;
+  platform::setWindowIcon(x.display, x.window);
   Window owner = 0;
-  if (XGetTransientForHint(display, x11Window, &owner) && owner == DefaultRootWindow(display))
-    XDeleteProperty(display, x11Window, XA_WM_TRANSIENT_FOR);
+  if (XGetTransientForHint(x.display, x.window, &owner) && owner == DefaultRootWindow(x.display))
+    XDeleteProperty(x.display, x.window, XA_WM_TRANSIENT_FOR);
 }
 
 // Raises the window and gives it the keyboard: without a window manager nobody else will.

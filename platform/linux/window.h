@@ -1,5 +1,5 @@
-// Windows: the records behind HWND and HDC, and the calls the other topics make on windows
-// (window.cpp). Included by the stand-in's files that use windows or device contexts, and by
+// Windows: the calls the other topics make on windows (window.cpp), and the records behind
+// HWND and HDC. Included by the stand-in's files that use windows or device contexts, and by
 // the layer's tests.
 #pragma once
 
@@ -9,33 +9,8 @@
 #include <vector>
 
 #include "platform/linux/window_frame.h"
+#include "platform/linux/window_record.h"
 #include "platform/win32.h"
-
-// A device context: of one window, or of the screen (GetDC(nullptr)).
-struct HDC__ {
-  HWND window = nullptr;
-  HGDIOBJ font = nullptr;  // the selected font; null means the stock system font
-};
-
-// A window: the class procedure, its geometry, and the SDL window once a pixel format
-// (or ShowWindow) has called for one.
-struct HWND__ {
-  WNDPROC proc = nullptr;
-  std::string title;
-  int outerX = 0, outerY = 0;             // as the program gave them
-  int clientWidth = 0, clientHeight = 0;  // in the program's pixels (platform::toScreenPixels)
-  SDL_Window* sdl = nullptr;
-  Uint32 sdlId = 0;
-  int pixelFormat = 0;  // 1-based index into the formats we try; 0 while none is chosen
-  bool formatSet = false;
-  bool visible = false;
-  bool minimized = false;
-  bool needsPaint = true;
-  bool destroying = false;
-  bool destroyed = false;
-  int reportedWidth = -1, reportedHeight = -1;  // the size the last WM_SIZE carried
-  HDC__ dc;
-};
 
 namespace platform {
 
