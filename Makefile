@@ -67,13 +67,13 @@ linux-asan:
 icons: deps
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux --target make_icons
-	./build/linux/tests/make_icons resources/icons
+	./build/linux/tools/make_icons resources/icons
 
 # Takes docs/screenshot.png afresh from the program in a private X server.
 screenshot: deps
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux --target make_screenshot
-	./build/linux/tests/package/make_screenshot docs/screenshot.png
+	./build/linux/tools/make_screenshot docs/screenshot.png
 
 # The running clock beside gltext and xdaliclock, its profile, start-up and routine costs, as
 # one table (about 12 minutes; BENCH_SECONDS=5 BENCH_ROUNDS=1 for a quick look). BENCH_PROGRAM

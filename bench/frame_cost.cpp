@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "harness/offscreen_scene.h"
 #include "records/state.h"
 #include "scene/frame.h"
-#include "tests/support/scene.h"
 
 int main(int argc, char** argv) {
   std::vector<std::pair<int, int>> sizes;

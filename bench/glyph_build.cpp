@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "harness/offscreen_gl.h"
 #include "platform/linux/font_mapping.h"
 #include "platform/linux/glyph_lists.h"
-#include "tests/support/offscreen_gl.h"
 
 namespace {
 

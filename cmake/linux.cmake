@@ -22,7 +22,7 @@ target_link_libraries(waggler_system_libraries INTERFACE
 # The one picture type of the tools and the tests, with PNG files through libpng; the build
 # reads the icon's art with it.
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
-add_library(waggler_picture STATIC ${CMAKE_SOURCE_DIR}/tools/picture.cpp)
+add_library(waggler_picture STATIC ${CMAKE_SOURCE_DIR}/harness/picture.cpp)
 target_include_directories(waggler_picture PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(waggler_picture PUBLIC PkgConfig::PNG)
 
@@ -144,6 +144,10 @@ if(NOT WAGGLER_SANITIZE)
 endif()
 
 enable_testing()
+# What the tests, the tools and the benchmarks stand on: offscreen GL, the scene in known states,
+# pictures, and the programs in a private X server.
+add_subdirectory(harness)
+add_subdirectory(tools)
 add_subdirectory(tests)
 # The sanitizer build runs tests only; its benchmarks would measure the sanitizers.
 if(NOT WAGGLER_SANITIZE)

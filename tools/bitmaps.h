@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/picture.h"
+#include "harness/picture.h"
 
 using pictures::Picture;
 using pictures::Rgb;

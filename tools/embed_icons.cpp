@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/picture.h"
+#include "harness/picture.h"
 
 using namespace pictures;
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "harness/offscreen_scene.h"
+#include "harness/picture.h"
 #include "records/state.h"
 #include "scene/frame.h"
-#include "tests/support/scene.h"
-#include "tools/picture.h"
 
 using namespace pictures;
 

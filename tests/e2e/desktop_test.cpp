@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "harness/e2e.h"
 #include "platform/linux/window_frame.h"
-#include "tests/e2e/harness.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
 #include <X11/Xatom.h>

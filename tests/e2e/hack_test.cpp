@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "tests/e2e/harness.h"
+#include "harness/e2e.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
 #include <GL/glx.h>

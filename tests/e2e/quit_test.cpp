@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/e2e/harness.h"
+#include "harness/e2e.h"
 
 using namespace e2e;
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "tests/e2e/harness.h"
+#include "harness/e2e.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
 #include <X11/keysym.h>

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/e2e/harness.h"
+#include "harness/e2e.h"
 
 int main() {
   std::string error;

@@ -10,7 +10,7 @@
 #include <map>
 #include <sstream>
 
-#include "tests/e2e/harness.h"
+#include "harness/e2e.h"
 
 using namespace e2e;
 namespace fs = std::filesystem;

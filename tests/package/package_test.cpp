@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "tests/e2e/harness.h"
+#include "harness/e2e.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, Status) would clash with its names.
 #include <X11/Xlib.h>

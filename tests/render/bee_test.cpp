@@ -7,11 +7,11 @@
 
 #include "bee/dance.h"
 #include "bee/dance_line.h"
+#include "harness/offscreen_scene.h"
 #include "records/state.h"
 #include "render/camera.h"
 #include "scene/frame.h"
 #include "tests/render/leaves.h"
-#include "tests/support/scene.h"
 
 namespace {
 

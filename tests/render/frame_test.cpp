@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "harness/offscreen_scene.h"
 #include "records/state.h"
 #include "render/camera.h"
 #include "render/lights.h"
 #include "scene/scene_window.h"
 #include "tests/render/leaves.h"
-#include "tests/support/scene.h"
 #include "text/fonts.h"
 #include "tools/bitmaps.h"
 

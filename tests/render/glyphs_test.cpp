@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "harness/offscreen_gl.h"
 #include "platform/linux/font_mapping.h"
 #include "platform/linux/glyph_lists.h"
 #include "platform/linux/window.h"
-#include "tests/support/offscreen_gl.h"
 
 namespace {
 

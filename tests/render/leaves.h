@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "tests/support/offscreen_gl.h"
+#include "harness/offscreen_gl.h"
 
 // One stated item: a glGet name and its value.
 struct Stated {

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "app/keys.h"
+#include "harness/offscreen_scene.h"
 #include "records/state.h"
 #include "render/camera.h"
 #include "scene/frame.h"
 #include "tests/render/leaves.h"
-#include "tests/support/scene.h"
 #include "text/face.h"
 #include "text/fonts.h"
 #include "text/overlays.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "tools/picture.h"
+#include "harness/picture.h"
 
 namespace e2e {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/common.h"
+#include "harness/waiting.h"
 
 namespace e2e {
 

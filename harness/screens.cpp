@@ -1,5 +1,5 @@
 // Measures of screen pictures, each clipped to the picture, and the tests' artefact paths.
-#include "tests/e2e/pictures.h"
+#include "harness/screens.h"
 
 #include <gtest/gtest.h>
 

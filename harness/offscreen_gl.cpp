@@ -1,5 +1,5 @@
 // EGL surfaceless pbuffer context (Mesa's llvmpipe when LIBGL_ALWAYS_SOFTWARE is set).
-#include "tests/support/offscreen_gl.h"
+#include "harness/offscreen_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/pictures.h"
-#include "tests/e2e/process.h"
+#include "harness/process.h"
+#include "harness/screens.h"
 
 // Xlib's own types, without pulling <X11/Xlib.h> and its macros (None, Status, Bool...) into
 // every test.

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/pictures.h"
-#include "tests/e2e/process.h"
-#include "tests/e2e/x_display.h"
+#include "harness/process.h"
+#include "harness/screens.h"
+#include "harness/x_display.h"
 
 namespace e2e {
 

@@ -1,5 +1,5 @@
 // Known scene states for render tests.
-#include "tests/support/scene.h"
+#include "harness/offscreen_scene.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // Xlib and XTEST for the tests. There is no window manager: windows are searched in the whole
 // tree, focused explicitly, and a box's text is found by drawing it as the box does.
-#include "tests/e2e/x_display.h"
+#include "harness/x_display.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xft/Xft.h>

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "harness/picture.h"
 #include "platform/win32.h"
-#include "tools/picture.h"
 
 // Makes a compatibility-profile context current with a width-by-height RGBA pbuffer
 // (24-bit depth, 8-bit stencil), or keeps the current one when it is large enough.

@@ -1,6 +1,6 @@
 // The tests' Wine prefix, serialised between test processes by a lock file, and the probe
 // that reads a dialog's controls.
-#include "tests/e2e/wine.h"
+#include "harness/wine.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

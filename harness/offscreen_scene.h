@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "tests/support/offscreen_gl.h"
+#include "harness/offscreen_gl.h"
 
 // Fresh records, a client area of width by height, a wall clock that stands still, and the
 // one-time scene set-up.

@@ -1,6 +1,6 @@
 // Processes through posix_spawnp, so that the environment, the log and the inherited fds are
 // exactly what the test asks for.
-#include "tests/e2e/process.h"
+#include "harness/process.h"
 
 #include <errno.h>
 #include <fcntl.h>

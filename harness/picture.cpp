@@ -1,5 +1,5 @@
 // PNG through libpng's simplified API, which the icons have always been written with.
-#include "tools/picture.h"
+#include "harness/picture.h"
 
 #include <png.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/pictures.h"
-#include "tests/e2e/process.h"
+#include "harness/process.h"
+#include "harness/screens.h"
 
 namespace e2e {
 

@@ -1,6 +1,6 @@
 // The two programs' descriptions, and a run of either: faketime for a known wall clock, the
 // program's log among the artefacts, and the common first steps of a test.
-#include "tests/e2e/clock_session.h"
+#include "harness/clock_session.h"
 
 #include <X11/keysym.h>
 #include <errno.h>
@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "harness/wine.h"
 #include "platform/linux/window_frame.h"
-#include "tests/e2e/wine.h"
 
 namespace e2e {
 namespace {
