@@ -80,6 +80,14 @@ void placeWing(const Wing& wing) {
   glRotatef(-wing.tilt, 0.0f, 1.0f, 0.0f);
 }
 
+// An eye at the matrix's origin: a sphere stretched by a fifth along z, the stretch undone after
+// (by its inverse, rounded as written).
+void drawEye() {
+  glScalef(1.0f, 1.0f, 1.2f);
+  drawSphere(12, 3.0f);
+  glScalef(1.0f, 1.0f, 0.8333333f);
+}
+
 // Abdomen, thorax, head and eyes, each moved to from the last; ends at the head's centre.
 void drawBody() {
   if (clockState.texturesLoaded) {
@@ -109,16 +117,12 @@ void drawBody() {
   glColor3f(0.4f, 0.4f, 0.3f);
   drawSphere(20, 7.5f);
 
-  // Eyes, then back to the head centre.
+  // Eyes, left then right, then back to the head centre.
   glTranslatef(-3.0f, 4.0f, 2.0f);
   glColor3f(0.2f, 0.2f, 0.2f);
-  glScalef(1.0f, 1.0f, 1.2f);
-  drawSphere(12, 3.0f);
-  glScalef(1.0f, 1.0f, 0.8333333f);
+  drawEye();
   glTranslatef(6.0f, 0.0f, 0.0f);
-  glScalef(1.0f, 1.0f, 1.2f);
-  drawSphere(12, 3.0f);
-  glScalef(1.0f, 1.0f, 0.8333333f);
+  drawEye();
   glTranslatef(-3.0f, -4.0f, -2.0f);
 }
 }  // namespace

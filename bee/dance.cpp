@@ -33,16 +33,16 @@ void setDanceState(double elapsed, int hour, int minute) {
   const double t = std::fmod(elapsed, 6.0);
   double progress;
   if (t < 2.0) {
-    clockState.dancePhase = 0;
+    clockState.dancePhase = firstWaggleRun;
     progress = t * 0.5;
   } else if (t < 3.0) {
-    clockState.dancePhase = 1;
+    clockState.dancePhase = leftReturnLoop;
     progress = t - 2.0;
   } else if (t < 5.0) {
-    clockState.dancePhase = 2;
+    clockState.dancePhase = secondWaggleRun;
     progress = (t - 3.0) * 0.5;
   } else {
-    clockState.dancePhase = 3;
+    clockState.dancePhase = rightReturnLoop;
     progress = t - 5.0;
   }
   clockState.phaseProgress = static_cast<float>(progress);
@@ -52,22 +52,22 @@ void setDanceState(double elapsed, int hour, int minute) {
   const double loop = static_cast<double>(pi) * p;
   double x, y, heading;
   switch (clockState.dancePhase) {
-    case 0:
+    case firstWaggleRun:
       x = -6.0 * std::sin(wag);
       y = 120.0 * p - 60.0;
       heading = -25.0 * std::cos(wag);
       break;
-    case 1:
+    case leftReturnLoop:
       x = -60.0 * std::sin(loop);
       y = 60.0 * std::cos(loop);
       heading = 270.0 - 180.0 * p;
       break;
-    case 2:
+    case secondWaggleRun:
       x = 6.0 * std::sin(wag);
       y = 120.0 * p - 60.0;
       heading = 25.0 * std::cos(wag);
       break;
-    default:
+    default:  // rightReturnLoop
       x = 60.0 * std::sin(loop);
       y = 60.0 * std::cos(loop);
       heading = 180.0 * p + 90.0;

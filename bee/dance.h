@@ -3,6 +3,17 @@
 
 #include "platform/wallclock.h"
 
+// The values of clockState.dancePhase, in the order danced: a waggle run up the hour's axis, a
+// return loop down its left to the run's start, the run again and a loop down its right.
+constexpr int firstWaggleRun = 0;
+constexpr int leftReturnLoop = 1;
+constexpr int secondWaggleRun = 2;
+constexpr int rightReturnLoop = 3;
+
+inline bool isWaggleRun(int phase) {
+  return phase == firstWaggleRun || phase == secondWaggleRun;
+}
+
 // Takes the current wall-clock time as the dance start when a restart is pending.
 void startDance();
 

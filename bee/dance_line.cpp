@@ -1,6 +1,7 @@
 // The dance line: grows along the waggle axis during a run, fades at its far end in a loop.
 #include "bee/dance_line.h"
 
+#include "bee/dance.h"
 #include "records/state.h"
 
 void drawDanceLine() {
@@ -11,7 +12,7 @@ void drawDanceLine() {
   glBegin(GL_LINES);
   glColor4f(0.0f, 0.0f, 0.0f, 0.5f);
   glVertex3f(0.0f, -60.0f, 0.0f);
-  if (clockState.dancePhase == 0 || clockState.dancePhase == 2) {
+  if (isWaggleRun(clockState.dancePhase)) {
     glColor4f(p, p, p, 1.0f);
     glVertex3f(0.0f, 120.0f * p - 60.0f, 0.0f);
   } else {

@@ -7,11 +7,9 @@
 # BENCH_SECONDS (30) per sample, BENCH_ROUNDS (3), BENCH_STARTS (10) start-ups, BENCH_SIZES
 # ("400x400 1024x768", up to 1920x1200); BENCH_LP_THREADS lists LP_NUM_THREADS values to run the
 # clock with besides its own choice (say "0 1 2").
-set -euo pipefail
-export LC_ALL=C
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(cd "$here/.." && pwd)
 program=$(realpath "${1:-$root/build/release/waggler}")
 bench_dir=${BENCH_TOOLS:-$root/build/linux/bench}
 seconds=${BENCH_SECONDS:-30}
@@ -27,7 +25,6 @@ for need in "$program" "$bench_dir/frame_cost" "$bench_dir/glyph_build" "$gltext
 done
 
 # Room for a maximised window at the origin.
-source "$here/private_x.sh"
 private_x bench 1920x1200x24 -noreset
 export LIBGL_ALWAYS_SOFTWARE=1 GSETTINGS_BACKEND=memory
 
@@ -35,7 +32,7 @@ say() { echo "bench: $*" >&2; }
 now_us() { now=${EPOCHREALTIME/./}; }
 read_load() { read -r load _ </proc/loadavg; }
 
-cc -shared -fPIC -O2 -Wall -o "$tmp/frame_counter.so" "$here/frame_counter.c" -ldl
+build_frame_counter
 
 unset LP_NUM_THREADS
 

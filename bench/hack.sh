@@ -4,22 +4,19 @@
 # what that choice buys, on the main thread alone. Prints a Markdown table: medians with
 # [min-max] over the rounds. make bench runs it after bench.sh; alone, it needs only the hack.
 # Usage: bench/hack.sh [HACK]   BENCH_SECONDS (30) per sample, BENCH_ROUNDS (3)
-set -euo pipefail
-export LC_ALL=C
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(cd "$here/.." && pwd)
 hack=$(realpath "${1:-$root/build/release/saver/linux/wagglersaver}")
 seconds=${BENCH_SECONDS:-30}
 rounds=${BENCH_ROUNDS:-3}
 warmup=3
 [[ -x $hack ]] || { echo "bench: missing $hack (make release builds it)" >&2; exit 66; }
 
-source "$here/private_x.sh"
 private_x bench-hack 1920x1080x24 -noreset
 export LIBGL_ALWAYS_SOFTWARE=1
 unset LP_NUM_THREADS
-cc -shared -fPIC -O2 -Wall -o "$tmp/frame_counter.so" "$here/frame_counter.c" -ldl
+build_frame_counter
 
 # User+system ticks of process $1, all threads.
 ticks() {

@@ -4,11 +4,9 @@
 # and open files, then quitting it through its own quit question. Memory is judged after the
 # tour, in one reference state. PROGRAM defaults to the GL-checking variant, which reports GL
 # errors on its output. Usage: bench/soak.sh [MINUTES] [PROGRAM]
-set -euo pipefail
-export LC_ALL=C
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(cd "$here/.." && pwd)
 minutes=${1:-30}
 program=${2:-$root/build/linux/waggler-check-gl}
 
@@ -21,7 +19,6 @@ soak_s=$(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 + 0.5 }')
 ((soak_s > 0)) || usage
 [[ -x $program && -f $program ]] || { echo "soak: no program at $program" >&2; exit 66; }
 
-source "$here/private_x.sh"
 private_x soak 1024x768x24
 
 # Time and sleeps without a process each: the loop below runs for half an hour.
@@ -89,7 +86,7 @@ log_sample() {
         t / 60000, r / 1024, a / 1024, th, f, fr }'
 }
 
-cc -shared -fPIC -O2 -Wall -o "$tmp/frame_counter.so" "$here/frame_counter.c" -ldl
+build_frame_counter
 
 # SOAK_LAUNCHER runs the program under a tool that starts it as its child (a heap profiler,
 # say): memory is then read from that child, and the exit status is the tool's.

@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
   HackOptions options;
   std::string error;
   if (!parseHackOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "wagglersaver: %s\n%s", error.c_str(), hackUsage);
+    std::fprintf(stderr, "wagglersaver: %s\n%s", error.c_str(), hackUsage().c_str());
     return 1;
   }
   // No LP_NUM_THREADS=0 here, unlike the clock: a screensaver runs while the machine is idle,

@@ -1,11 +1,15 @@
 // The hack's command line as xscreensaver and users write it: each row a line and what it sets,
-// or that it is refused.
+// or that it is refused; and the xscreensaver config file held to the options' table.
 #include "saver/linux/options.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -73,6 +77,35 @@ TEST(HackOptions, MalformedLinesAreRefusedSayingWhy) {
     std::string error;
     EXPECT_FALSE(parse(line, options, error)) << "\"" << line << "\" was taken";
     EXPECT_FALSE(error.empty()) << "\"" << line << "\" refused without saying why";
+  }
+}
+
+// Every arg, arg-set and arg-unset in the config file is an option the hack takes, and every
+// option a user can turn on or off has its check box there, moving it away from its default
+// (a box that only set the default would do nothing).
+TEST(HackOptions, ConfigFileAgreesWithTheTable) {
+  std::ifstream in(WAGGLER_HACK_CONFIG);
+  ASSERT_TRUE(in) << "cannot read " << WAGGLER_HACK_CONFIG;
+  const std::string xml((std::istreambuf_iterator<char>(in)), {});
+  const std::regex attribute(R"re(\s(arg|arg-set|arg-unset)="([^"]*)")re");
+  std::vector<std::pair<std::string, std::string>> args;  // attribute, value
+  for (std::sregex_iterator at(xml.begin(), xml.end(), attribute), end; at != end; ++at)
+    args.emplace_back((*at)[1], (*at)[2]);
+  ASSERT_FALSE(args.empty()) << "no options in " << WAGGLER_HACK_CONFIG;
+
+  for (const auto& [name, value] : args) {
+    HackOptions options;
+    std::string error;
+    EXPECT_TRUE(parse(value, options, error)) << name << "=\"" << value << "\": " << error;
+  }
+  for (const HackOption& option : hackOptionTable) {
+    if (option.kind != HackOptionKind::toggle && option.kind != HackOptionKind::flag) continue;
+    const std::string wanted = option.byDefault ? std::string("-no") + option.name : option.name;
+    const char* const how = option.byDefault ? "arg-unset" : "arg-set";
+    bool found = false;
+    for (const auto& [name, value] : args)
+      found |= name == how && (value == wanted || value == "-" + wanted);
+    EXPECT_TRUE(found) << "no " << how << "=\"-" << wanted << "\" in " << WAGGLER_HACK_CONFIG;
   }
 }
 
