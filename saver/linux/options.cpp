@@ -68,6 +68,61 @@ std::string spelling(const HackOption& option) {
   return text;
 }
 
+// The synopsis: the targets as one choice, then each flag; wrapped at 80 columns.
+std::string synopsis() {
+  const std::string program = "usage: wagglersaver";
+  std::string synopsis = program, choice;
+  std::size_t lineStart = 0;
+  auto add = [&](const std::string& group) {
+    if (synopsis.size() - lineStart + 1 + group.size() > 80) {
+      synopsis += "\n";
+      lineStart = synopsis.size();
+      synopsis += std::string(program.size(), ' ');
+    }
+    synopsis += " " + group;
+  };
+  for (const HackOption& option : hackOptionTable)
+    if (option.kind == HackOptionKind::target)
+      choice += (choice.empty() ? "" : " | ") + spelling(option);
+  add("[" + choice + "]");
+  for (const HackOption& option : hackOptionTable) {
+    const std::string name = option.name;
+    if (option.kind == HackOptionKind::toggle) add("[" + name + " | -no" + name + "]");
+    if (option.kind == HackOptionKind::flag) add("[" + name + "]");
+  }
+  return synopsis + "\n";
+}
+
+// A line for each option that does something, its help in a column after the widest; then
+// those ignored, in one sentence.
+std::string optionLines() {
+  std::size_t width = 0;
+  for (const HackOption& option : hackOptionTable)
+    if (option.help) width = std::max(width, spelling(option).size());
+  std::string lines;
+  std::vector<std::string> ignored;
+  for (const HackOption& option : hackOptionTable) {
+    if (!option.help) {
+      ignored.push_back(spelling(option));
+      continue;
+    }
+    std::string line = "  " + spelling(option);
+    line.resize(width + 4, ' ');
+    line += option.help;
+    if (option.kind == HackOptionKind::target && option.byDefault) line += " (the default)";
+    if (option.kind == HackOptionKind::toggle)
+      line += option.byDefault ? " (on by default)" : " (off by default)";
+    lines += line + "\n";
+  }
+  if (!ignored.empty()) {
+    std::string list = ignored.front();
+    for (std::size_t i = 1; i < ignored.size(); ++i)
+      list += (i + 1 == ignored.size() ? " and " : ", ") + ignored[i];
+    lines += "  " + list + (ignored.size() > 1 ? " are" : " is") + " accepted and ignored.\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 bool parseHackOptions(int argc, const char* const* argv, HackOptions& options, std::string& error) {
@@ -107,53 +162,5 @@ bool parseHackOptions(int argc, const char* const* argv, HackOptions& options, s
 }
 
 std::string hackUsage() {
-  // The synopsis: the targets as one choice, then each flag; wrapped at 80 columns.
-  const std::string program = "usage: wagglersaver";
-  std::string synopsis = program, choice;
-  std::size_t lineStart = 0;
-  auto add = [&](const std::string& group) {
-    if (synopsis.size() - lineStart + 1 + group.size() > 80) {
-      synopsis += "\n";
-      lineStart = synopsis.size();
-      synopsis += std::string(program.size(), ' ');
-    }
-    synopsis += " " + group;
-  };
-  for (const HackOption& option : hackOptionTable)
-    if (option.kind == HackOptionKind::target)
-      choice += (choice.empty() ? "" : " | ") + spelling(option);
-  add("[" + choice + "]");
-  for (const HackOption& option : hackOptionTable) {
-    const std::string name = option.name;
-    if (option.kind == HackOptionKind::toggle) add("[" + name + " | -no" + name + "]");
-    if (option.kind == HackOptionKind::flag) add("[" + name + "]");
-  }
-
-  // A line for each option that does something, its help in a column after the widest; then
-  // those ignored, in one sentence.
-  std::size_t width = 0;
-  for (const HackOption& option : hackOptionTable)
-    if (option.help) width = std::max(width, spelling(option).size());
-  std::string lines;
-  std::vector<std::string> ignored;
-  for (const HackOption& option : hackOptionTable) {
-    if (!option.help) {
-      ignored.push_back(spelling(option));
-      continue;
-    }
-    std::string line = "  " + spelling(option);
-    line.resize(width + 4, ' ');
-    line += option.help;
-    if (option.kind == HackOptionKind::target && option.byDefault) line += " (the default)";
-    if (option.kind == HackOptionKind::toggle)
-      line += option.byDefault ? " (on by default)" : " (off by default)";
-    lines += line + "\n";
-  }
-  if (!ignored.empty()) {
-    std::string list = ignored.front();
-    for (std::size_t i = 1; i < ignored.size(); ++i)
-      list += (i + 1 == ignored.size() ? " and " : ", ") + ignored[i];
-    lines += "  " + list + (ignored.size() > 1 ? " are" : " is") + " accepted and ignored.\n";
-  }
-  return synopsis + "\n" + lines;
+  return synopsis() + optionLines();
 }
