@@ -19,6 +19,10 @@ using platform::baseDpi;
 const int largestDpi = 480;
 int dpi = baseDpi;
 
+}  // namespace
+
+namespace platform {
+
 // Xft.dpi from the resource string the server holds, as the desktop's settings daemon or
 // `xrdb` put it there; 96 when absent, unreadable or smaller (Windows never draws a program
 // smaller than it asks). GDK_SCALE is left alone: it is GTK's own integer scale, and desktops
@@ -37,10 +41,6 @@ int dpiFromResources(const char* resources) {
   if (!(found > baseDpi)) return baseDpi;
   return static_cast<int>(std::min(std::lround(found), static_cast<long>(largestDpi)));
 }
-
-}  // namespace
-
-namespace platform {
 
 void readDesktopScale() {
   static bool read = false;

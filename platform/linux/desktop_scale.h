@@ -8,6 +8,9 @@ namespace platform {
 // The dots per inch of an unscaled desktop, where a program pixel is a screen pixel.
 constexpr int baseDpi = 96;
 
+// Xft.dpi in an X resource string (as the server's RESOURCE_MANAGER property holds it): 96 when
+// absent, unreadable or smaller, and no more than 480.
+int dpiFromResources(const char* resources);
 // Reads Xft.dpi from the X server once, before the first window is made; a program that never
 // calls it (the xscreensaver hack, the tests' offscreen scenes) stays at 96.
 void readDesktopScale();
