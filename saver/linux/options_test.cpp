@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -87,10 +86,14 @@ TEST(HackOptions, ConfigFileAgreesWithTheTable) {
   std::ifstream in(WAGGLER_HACK_CONFIG);
   ASSERT_TRUE(in) << "cannot read " << WAGGLER_HACK_CONFIG;
   const std::string xml((std::istreambuf_iterator<char>(in)), {});
-  const std::regex attribute(R"re(\s(arg|arg-set|arg-unset)="([^"]*)")re");
   std::vector<std::pair<std::string, std::string>> args;  // attribute, value
-  for (std::sregex_iterator at(xml.begin(), xml.end(), attribute), end; at != end; ++at)
-    args.emplace_back((*at)[1], (*at)[2]);
+  for (const char* name : {"arg", "arg-set", "arg-unset"}) {
+    const std::string opening = std::string(" ") + name + "=\"";
+    for (auto at = xml.find(opening); at != std::string::npos; at = xml.find(opening, at + 1)) {
+      const auto start = at + opening.size();
+      args.emplace_back(name, xml.substr(start, xml.find('"', start) - start));
+    }
+  }
   ASSERT_FALSE(args.empty()) << "no options in " << WAGGLER_HACK_CONFIG;
 
   for (const auto& [name, value] : args) {
