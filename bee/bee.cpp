@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "bee/dance.h"
+#include "platform/program_pixels.h"
 #include "records/state.h"
 
 namespace {
@@ -35,7 +36,7 @@ void drawLegs() {
     const float kneeY = static_cast<float>(pair.hipY + pair.upperLength * c);
     const float footX = static_cast<float>(pair.footX + pair.upperLength * s);
     const float footY = static_cast<float>(pair.footY + pair.upperLength * c);
-    glLineWidth(pair.width);
+    glLineWidth(toPhysicalLength(pair.width, clockSettings.dpi));
     for (float side : {1.0f, -1.0f}) {  // right leg, then its mirror image
       glBegin(GL_LINE_STRIP);
       glVertex3f(side * pair.hipX, pair.hipY, 0.0f);
@@ -151,7 +152,7 @@ void drawBee() {
   drawBody();
 
   // Antennae and legs are unlit, in the eyes' colour.
-  glLineWidth(1.0f);
+  glLineWidth(toPhysicalLength(1.0f, clockSettings.dpi));
   glBegin(GL_LINES);
   glVertex3f(0.0f, 4.0f, -1.0f);
   glVertex3f(8.0f, 14.0f, -1.0f);

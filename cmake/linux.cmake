@@ -45,6 +45,7 @@ add_custom_command(OUTPUT ${WAGGLER_ICON_SOURCE}
 # bold face.
 set(WAGGLER_PLATFORM_SOURCES
   platform/linux/desktop_scale.cpp
+  platform/linux/dpi.cpp
   platform/linux/window.cpp
   platform/linux/keys.cpp
   platform/linux/held_keys.cpp

@@ -80,8 +80,10 @@ std::optional<Rect> findWindowsButton(ClockSession& session, const std::string& 
   return std::nullopt;
 }
 
-bool prepareWindowsExe(const std::string& path, std::vector<std::string>* argv, Env* env,
-                       std::string* error) {
+// The .exe started in `prefix`, which `ready` makes ready first.
+bool prepareWindowsExeIn(const std::string& prefix, bool (*ready)(const WineTools&, std::string*),
+                         const std::string& path, std::vector<std::string>* argv, Env* env,
+                         std::string* error) {
   if (!std::filesystem::exists(path)) {
     *error = "no Windows program at " + path +
              " (build it with `cmake --preset windows && cmake --build --preset windows`, or "
@@ -89,16 +91,40 @@ bool prepareWindowsExe(const std::string& path, std::vector<std::string>* argv, 
     return false;
   }
   const WineTools tools = configuredWineTools();
-  if (!prepareWinePrefix(tools, configuredWinePrefix(), false, error)) return false;
+  if (!ready(tools, error)) return false;
   // Leftovers of an earlier run would hold windows on a server that is gone.
-  stopWine(tools, configuredWinePrefix());
+  stopWine(tools, prefix);
   *argv = {tools.wine, path};
-  for (auto& e : wineEnv(configuredWinePrefix())) env->push_back(e);
+  for (auto& e : wineEnv(prefix)) env->push_back(e);
   return true;
+}
+
+bool prepareWindowsExe(const std::string& path, std::vector<std::string>* argv, Env* env,
+                       std::string* error) {
+  return prepareWindowsExeIn(
+      configuredWinePrefix(),
+      [](const WineTools& tools, std::string* why) {
+        return prepareWinePrefix(tools, configuredWinePrefix(), false, why);
+      },
+      path, argv, env, error);
+}
+
+bool prepareWindowsExeAt192(const std::string& path, std::vector<std::string>* argv, Env* env,
+                            std::string* error) {
+  return prepareWindowsExeIn(
+      scaledWinePrefix(192),
+      [](const WineTools& tools, std::string* why) {
+        return prepareScaledWinePrefix(tools, 192, why);
+      },
+      path, argv, env, error);
 }
 
 void stopWineOfThePrefix() {
   stopWine(configuredWineTools(), configuredWinePrefix());
+}
+
+void stopWineOfThePrefixAt192() {
+  stopWine(configuredWineTools(), scaledWinePrefix(192));
 }
 
 }  // namespace
@@ -127,6 +153,20 @@ const Program windowsExe = {
     XK_n,
     prepareWindowsExe,
     stopWineOfThePrefix,
+    checkWindowsBox,
+    findWindowsButton,
+};
+
+// The same at 200 %: its frame is Wine's at that scale, which the tests read from the screen.
+const Program windowsExeAt192 = {
+    "waggler.exe-at-192-dpi",
+    "the .exe under Wine at 192 dpi",
+    WAGGLER_E2E_WINDOWS_EXE,
+    "",
+    {0, 0, 0, 0},
+    XK_n,
+    prepareWindowsExeAt192,
+    stopWineOfThePrefixAt192,
     checkWindowsBox,
     findWindowsButton,
 };

@@ -48,8 +48,9 @@ struct Program {
                                     const std::string& label);
 };
 
-extern const Program linuxProgram;  // the Linux program on the stand-in layer
-extern const Program windowsExe;    // the .exe under Wine, in the tests' prefix
+extern const Program linuxProgram;     // the Linux program on the stand-in layer
+extern const Program windowsExe;       // the .exe under Wine, in the tests' prefix
+extern const Program windowsExeAt192;  // the .exe under Wine at 200 %, in a prefix of its own
 // How GoogleTest (and so ctest) names a test's program.
 void PrintTo(const Program* program, std::ostream* out);
 

@@ -114,6 +114,44 @@ bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool f
   return true;
 }
 
+std::string scaledWinePrefix(int dpi) {
+  return configuredWinePrefix() + "-" + std::to_string(dpi);
+}
+
+bool prepareScaledWinePrefix(const WineTools& tools, int dpi, std::string* error) {
+  const std::string prefix = scaledWinePrefix(dpi);
+  if (!prepareWinePrefix(tools, prefix, false, error)) return false;
+  const std::string marker = prefix + "/.waggler-log-pixels-" + std::to_string(dpi);
+  if (std::filesystem::exists(marker)) return true;
+  Env env = wineEnv(prefix);
+  env.push_back({"DISPLAY", ""});
+  const RunResult reg =
+      runCommand({tools.wine, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
+                  "REG_DWORD", "/d", std::to_string(dpi), "/f"},
+                 env, Millis(60000));
+  stopWine(tools, prefix);
+  if (!reg.finished || reg.exitCode != 0) {
+    *error = "wine reg add LogPixels failed: " + reg.output;
+    return false;
+  }
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "\"LogPixels\"=dword:%08x", dpi);
+  std::ifstream userReg(prefix + "/user.reg");
+  const std::string text((std::istreambuf_iterator<char>(userReg)), {});
+  if (text.find(expected) == std::string::npos) {
+    *error = std::string("the prefix's user.reg lacks ") + expected;
+    return false;
+  }
+  std::ofstream(marker) << "made by the e2e harness\n";
+  return true;
+}
+
+int wineMajorVersion(const WineTools& tools) {
+  const RunResult r = runCommand({tools.wine, "--version"}, {}, Millis(30000));
+  int major = 0;
+  return r.finished && std::sscanf(r.output.c_str(), "wine-%d", &major) == 1 ? major : 0;
+}
+
 WineTools configuredWineTools() {
   return {WAGGLER_E2E_WINE, WAGGLER_E2E_WINEBOOT, WAGGLER_E2E_WINESERVER};
 }

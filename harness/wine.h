@@ -28,6 +28,13 @@ bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool f
 // Ends every process of the prefix (`wineserver -k`) and waits for the server to go.
 void stopWine(const WineTools& tools, const std::string& prefix);
 
+// The tests' prefix at another scale: the same settings, and LogPixels at `dpi`, as a user's
+// choice of 200 % leaves it (Wine reads it as its server starts).
+std::string scaledWinePrefix(int dpi);
+bool prepareScaledWinePrefix(const WineTools& tools, int dpi, std::string* error);
+// Wine's major version: 8 on Debian 12, 10 on Debian 13; 0 when it cannot be read.
+int wineMajorVersion(const WineTools& tools);
+
 // The tools and prefix this build was configured with.
 WineTools configuredWineTools();
 std::string configuredWinePrefix();

@@ -205,6 +205,25 @@ std::optional<WindowInfo> XDisplay::info(Window window) {
   return std::nullopt;
 }
 
+std::optional<Rect> XDisplay::childArea(Window window) {
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display_, window, &root, &parent, &children, &count)) return std::nullopt;
+  std::optional<Rect> area;
+  int viewable = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display_, children[i], &a) || a.map_state != IsViewable) continue;
+    int x = 0, y = 0;
+    ::Window ignored = 0;
+    XTranslateCoordinates(display_, children[i], root_, 0, 0, &x, &y, &ignored);
+    area = Rect{x, y, a.width, a.height};
+    ++viewable;
+  }
+  if (children) XFree(children);
+  return viewable == 1 ? area : std::nullopt;
+}
+
 bool XDisplay::focus(Window window) {
   XWindowAttributes a;
   if (!XGetWindowAttributes(display_, window, &a) || a.map_state != IsViewable) return false;

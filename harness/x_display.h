@@ -46,6 +46,9 @@ class XDisplay {
   // Polls until no viewable window with this title exists; false after the timeout.
   bool waitForWindowGone(const std::string& title, Millis timeout);
   std::optional<WindowInfo> info(Window window);
+  // The area of the window's one viewable child, in root coordinates: Wine draws a GL client
+  // area in a child window of its own. Nothing when it has none, or several.
+  std::optional<Rect> childArea(Window window);
 
   // Titles of the windows mapped since the last call (or since the connection opened), in
   // order; a window gone before its title could be read is reported as "?".

@@ -14,6 +14,10 @@ struct ClockSettings {
   // Where the frame's viewport starts in the window: 0, 0 but for a screensaver that draws one
   // view per monitor into a window spanning them all.
   int viewportX = 0, viewportY = 0;
+  // The scale the window (or the monitor's view) is drawn at: its size is in its own pixels, and
+  // what the clock measures for a 96-dpi screen (the credit line's place, line widths, a drag)
+  // is scaled by dpi / 96 (platform/program_pixels.h).
+  int dpi = 96;
   bool showNumerals = true;
   bool showDanceLine = true;
   float clearColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};

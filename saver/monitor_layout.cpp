@@ -13,7 +13,8 @@ std::vector<SceneView> monitorViews(const std::vector<ScreenRect>& monitors,
     const int bottom = std::min(monitor.bottom, window.bottom);
     if (left >= right || top >= bottom) continue;
     // GL counts rows from the window's bottom edge.
-    views.push_back({left - window.left, window.bottom - bottom, right - left, bottom - top});
+    views.push_back(
+        {left - window.left, window.bottom - bottom, right - left, bottom - top, monitor.dpi});
   }
   if (views.empty())
     views.push_back({0, 0, window.right - window.left, window.bottom - window.top});

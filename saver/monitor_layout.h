@@ -10,9 +10,12 @@
 // lie just outside it.
 struct ScreenRect {
   int left = 0, top = 0, right = 0, bottom = 0;
+  int dpi = 0;  // a monitor's scale; 0 where it is the window's
 };
 
 // One view per monitor that the window overlaps, clipped to the window, in the window's GL
-// coordinates; the whole window when no monitor is listed or none overlaps it.
+// coordinates and at the monitor's scale; the whole window when no monitor is listed or none
+// overlaps it. The rectangles are the monitors' own pixels, as a program aware of each
+// monitor's scale has them.
 std::vector<SceneView> monitorViews(const std::vector<ScreenRect>& monitors,
                                     const ScreenRect& window);

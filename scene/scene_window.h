@@ -12,6 +12,9 @@
 void openSceneWindow(HWND window);
 // WM_SIZE: the client size that the next frame's viewport and text placement take.
 void takeSceneSize(LPARAM lParam);
+// WM_DPICHANGED: the window's new scale (the credit line's glyphs at it) and the place and size
+// the system suggests for it.
+void rescaleSceneWindow(HWND window, WPARAM wParam, LPARAM lParam);
 // WM_PAINT: validates the window; the next tick draws it.
 void paintSceneWindow(HWND window);
 // WM_TIMER: one frame, flushed and swapped.

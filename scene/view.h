@@ -4,4 +4,5 @@
 
 struct SceneView {
   int x = 0, y = 0, width = 0, height = 0;
+  int dpi = 0;  // its monitor's scale; 0 for the window's own
 };

@@ -2,6 +2,10 @@
 // face) and ScaledText, which draws a string centred with a drop shadow and a halo.
 #include "text/fonts.h"
 
+#include <vector>
+
+#include "platform/dpi.h"
+#include "platform/program_pixels.h"
 #include "records/state.h"
 
 namespace {
@@ -22,15 +26,30 @@ void mendEmptyBitmapGlyphs() {
     glEndList();
   }
 }
-}  // namespace
 
-void setupFonts() {
-  SelectObject(clockState.hdc, GetStockObject(SYSTEM_FONT));
-  clockState.bitmapFontBase = glGenLists(256);
+// The bitmap glyph lists made so far, one set for each scale met (a window moved to another
+// monitor, a screensaver's monitors of different scales).
+struct GlyphsAtDpi {
+  int dpi;
+  GLuint base;
+};
+std::vector<GlyphsAtDpi> bitmapGlyphs;
+
+// The system font's glyphs at `dpi` into the 256 lists at bitmapFontBase.
+void buildBitmapGlyphs(int dpi) {
+  SelectObject(clockState.hdc, systemFontAt(dpi));
   if (!wglUseFontBitmapsA(clockState.hdc, 0, 256, clockState.bitmapFontBase))
     MessageBoxA(clockState.hwnd, "Error - could not setup font bitmaps", "Error!", MB_OK);
   else if (glGetError() == GL_OUT_OF_MEMORY)
     mendEmptyBitmapGlyphs();
+  bitmapGlyphs.push_back({dpi, clockState.bitmapFontBase});
+}
+}  // namespace
+
+void setupFonts() {
+  bitmapGlyphs.clear();  // a new set-up is a new context, whose lists are all new
+  clockState.bitmapFontBase = glGenLists(256);
+  buildBitmapGlyphs(clockSettings.dpi);
 
   clockState.outlineFontBase = glGenLists(256);
   HFONT font =
@@ -41,6 +60,16 @@ void setupFonts() {
   if (!wglUseFontOutlinesA(clockState.hdc, 0, 255, clockState.outlineFontBase, 0.0f, 0.1f,
                            WGL_FONT_POLYGONS, clockState.glyphMetrics))
     MessageBoxA(clockState.hwnd, "Error - could not setup font outlines", "Error!", MB_OK);
+}
+
+void useBitmapGlyphsAt(int dpi) {
+  for (const GlyphsAtDpi& built : bitmapGlyphs)
+    if (built.dpi == dpi) {
+      clockState.bitmapFontBase = built.base;
+      return;
+    }
+  clockState.bitmapFontBase = glGenLists(256);
+  buildBitmapGlyphs(dpi);
 }
 
 void measureText(const std::string& text, float& width, float& height) {
@@ -58,8 +87,10 @@ void ScaledText(std::string text, float scaleX, float scaleY) {
   if (n == 0) return;
   // A minimised window has no pixels to offset the halo by; nothing would show anyway.
   if (clockSettings.windowWidth <= 0 || clockSettings.windowHeight <= 0) return;
-  const float haloOffsetX = 6.0f / static_cast<float>(clockSettings.windowWidth);
-  const float haloOffsetY = 6.0f / static_cast<float>(clockSettings.windowHeight);
+  // Six program pixels, whatever the scale.
+  const float haloPixels = toPhysicalLength(6.0f, clockSettings.dpi);
+  const float haloOffsetX = haloPixels / static_cast<float>(clockSettings.windowWidth);
+  const float haloOffsetY = haloPixels / static_cast<float>(clockSettings.windowHeight);
   const GLvoid* characters = text.data();
 
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

@@ -4,6 +4,9 @@
 #include <string>
 
 void setupFonts();
+// Makes the credit line's bitmap glyphs (bitmapFontBase) those of the system font at `dpi`:
+// built the first time a scale is met, kept for the next.
+void useBitmapGlyphsAt(int dpi);
 // Draws `text` centred on the origin with a shadow and a halo; an empty string changes nothing.
 // Leaves: matrix, colour as found; fill, CCW, lighting and depth test on, blend off, outline lists.
 void ScaledText(std::string text, float scaleX, float scaleY);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/program_pixels.h"
 #include "platform/wallclock.h"
 #include "records/state.h"
 #include "text/fonts.h"
@@ -17,9 +18,10 @@ std::string formatTimeOfDay(const std::tm& local) {
   return text;
 }
 
-void creditPosition(unsigned length, int width, int height, float& x, float& y) {
-  x = 1.0f - static_cast<float>(length) * (15.0f / static_cast<float>(width));
-  y = (30.0f / static_cast<float>(height)) - 1.0f;
+void creditPosition(unsigned length, int width, int height, int dpi, float& x, float& y) {
+  x = 1.0f -
+      static_cast<float>(length) * (toPhysicalLength(15.0f, dpi) / static_cast<float>(width));
+  y = (toPhysicalLength(30.0f, dpi) / static_cast<float>(height)) - 1.0f;
 }
 
 void drawDigitalTime() {
@@ -45,7 +47,8 @@ void drawCredit() {
   if (clockSettings.windowWidth <= 0 || clockSettings.windowHeight <= 0) return;
   const unsigned length = static_cast<unsigned>(std::strlen(creditText));
   float x, y;
-  creditPosition(length, clockSettings.windowWidth, clockSettings.windowHeight, x, y);
+  creditPosition(length, clockSettings.windowWidth, clockSettings.windowHeight, clockSettings.dpi,
+                 x, y);
   glRasterPos2f(x, y);
   glCallLists(static_cast<GLsizei>(length), GL_UNSIGNED_BYTE, creditText);
 }

@@ -1,9 +1,10 @@
 // The desktop's scale, read from the X resource Xft.dpi (which GNOME, KDE, Xfce and Cinnamon
-// set, and xterm, GTK and Qt read), and the conversions between the program's pixels and the
-// screen's. A leaf: it knows no window.
+// set, and xterm, GTK and Qt read) on a connection of its own that also hears the desktop
+// rewrite it. A leaf: it knows no window.
 #include "platform/linux/desktop_scale.h"
 
 #include <SDL.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
@@ -11,22 +12,41 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "platform/program_pixels.h"
 
 namespace {
 
-using platform::baseDpi;
 // Windows goes no further than 500 %.
 const int largestDpi = 480;
 int dpi = baseDpi;
+// Our connection to the server SDL uses (both follow DISPLAY), which listens for changes of the
+// root window's resources; null where there is no X server.
+Display* watching = nullptr;
+
+// The resource string as the server holds it now (Xlib's own copy is the one read at connection).
+std::string currentResources(Display* display) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string resources;
+  if (XGetWindowProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, 0, 1 << 20,
+                         False, XA_STRING, &type, &format, &count, &after, &data) == Success &&
+      data && format == 8)
+    resources.assign(reinterpret_cast<const char*>(data), count);
+  if (data) XFree(data);
+  return resources;
+}
 
 }  // namespace
 
 namespace platform {
 
-// Xft.dpi from the resource string the server holds, as the desktop's settings daemon or
-// `xrdb` put it there; 96 when absent, unreadable or smaller (Windows never draws a program
-// smaller than it asks). GDK_SCALE is left alone: it is GTK's own integer scale, and desktops
-// that set it keep Xft.dpi at the full scale beside it, so taking both would count it twice.
+// GDK_SCALE is left alone: it is GTK's own integer scale, and desktops that set it keep Xft.dpi
+// at the full scale beside it, so taking both would count it twice. Windows never draws a
+// program smaller than it asks.
 int dpiFromResources(const char* resources) {
   if (!resources) return baseDpi;
   XrmInitialize();
@@ -49,31 +69,33 @@ void readDesktopScale() {
   // Only an X server holds the setting; the tests' dummy video driver has none.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (!driver || std::strcmp(driver, "x11") != 0) return;
-  // A connection of our own to the server SDL uses (both follow DISPLAY): SDL shows its own
-  // only through a window, and the scale is needed to make the window.
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return;
-  dpi = dpiFromResources(XResourceManagerString(display));
-  XCloseDisplay(display);
+  watching = XOpenDisplay(nullptr);
+  if (!watching) return;
+  XSelectInput(watching, DefaultRootWindow(watching), PropertyChangeMask);
+  dpi = dpiFromResources(currentResources(watching).c_str());
+}
+
+bool desktopScaleChanged() {
+  if (!watching) return false;
+  bool rewritten = false;
+  while (XPending(watching) > 0) {
+    XEvent event;
+    XNextEvent(watching, &event);
+    rewritten |= event.type == PropertyNotify && event.xproperty.atom == XA_RESOURCE_MANAGER;
+  }
+  if (!rewritten) return false;
+  const int now = dpiFromResources(currentResources(watching).c_str());
+  if (now == dpi) return false;
+  dpi = now;
+  return true;
 }
 
 int desktopDpi() {
   return dpi;
 }
 
-bool desktopScaled() {
-  return dpi != baseDpi;
-}
-
 int toScreenPixels(int programPixels) {
-  // Rounded half away from zero, as Windows' MulDiv does.
-  const long long n = static_cast<long long>(programPixels) * dpi;
-  return static_cast<int>(n >= 0 ? (n + baseDpi / 2) / baseDpi : -((-n + baseDpi / 2) / baseDpi));
-}
-
-int toProgramPixels(int screenPixels) {
-  const long long n = static_cast<long long>(screenPixels) * baseDpi;
-  return static_cast<int>(n >= 0 ? n / dpi : -((-n + dpi - 1) / dpi));
+  return toPhysicalPixels(programPixels, dpi);
 }
 
 }  // namespace platform

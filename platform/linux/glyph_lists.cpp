@@ -54,16 +54,18 @@ double cellHeightPerEm(FT_Face face) {
   return units / face->units_per_EM;
 }
 
-// The font's height is in the program's pixels; the glyphs are drawn in the screen's, larger
-// on a scaled desktop.
-bool sizeForBitmaps(FT_Face face, int height) {
+// The stock system font is drawn at the desktop's scale, as Windows makes its own at the
+// system's; a font made with a height has it in the screen's pixels, as on Windows for a program
+// aware of the scale.
+bool sizeForBitmaps(FT_Face face, const HGDIOBJ__& font) {
   double pixelsPerEm;
-  if (height > 0)
-    pixelsPerEm = toScreenPixels(height) / cellHeightPerEm(face);
-  else if (height < 0)
-    pixelsPerEm = toScreenPixels(-height);
+  if (font.stockFont || font.fontHeight == 0)
+    pixelsPerEm = toScreenPixels(font.stockFont ? font.fontHeight : systemFontHeight()) /
+                  cellHeightPerEm(face);
+  else if (font.fontHeight > 0)
+    pixelsPerEm = font.fontHeight / cellHeightPerEm(face);
   else
-    pixelsPerEm = toScreenPixels(systemFontHeight()) / cellHeightPerEm(face);
+    pixelsPerEm = -static_cast<double>(font.fontHeight);
   const FT_UInt ppem = static_cast<FT_UInt>(std::clamp(std::lround(pixelsPerEm), 1L, 1000L));
   return FT_Set_Pixel_Sizes(face, 0, ppem) == 0;
 }
@@ -158,7 +160,7 @@ using namespace platform;
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   if (!glContextCurrent() || !listRangeValid(count, listBase)) return FALSE;
   FT_Face face = faceOf(dc);
-  if (!face || !sizeForBitmaps(face, selectedFont(dc)->fontHeight)) return FALSE;
+  if (!face || !sizeForBitmaps(face, *selectedFont(dc))) return FALSE;
 
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -199,7 +201,7 @@ DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, LPGLYPHMETRICS metrics, D
                        LPVOID buffer, const MAT2*) {
   if (format != GGO_BITMAP || !metrics || size != 0 || buffer) return GDI_ERROR;
   FT_Face face = faceOf(dc);
-  if (!face || !sizeForBitmaps(face, selectedFont(dc)->fontHeight)) return GDI_ERROR;
+  if (!face || !sizeForBitmaps(face, *selectedFont(dc))) return GDI_ERROR;
   // An empty glyph, as Windows measures one: a black box of one pixel, no bytes.
   *metrics = {1, 1, {0, 0}, 0, 0};
   const FT_UInt index = glyphIndexFor(face, code);

@@ -20,9 +20,9 @@ namespace {
 using platform::postMessage;
 
 const WPARAM sizeMaximized = 2;
-// A point of a mouse message, in the program's pixels.
+// A point of a mouse message: the screen's pixels, as Windows gives a program aware of the scale.
 LPARAM mousePoint(int x, int y) {
-  return MAKELPARAM(platform::toProgramPixels(x), platform::toProgramPixels(y));
+  return MAKELPARAM(x, y);
 }
 
 // Mouse-key flags of a mouse message's wParam.
@@ -56,8 +56,8 @@ void postSize(HWND window, WPARAM kind, int width, int height) {
 void acceptWindowEvent(HWND window, const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-      window->clientWidth = platform::toProgramPixels(event.data1);
-      window->clientHeight = platform::toProgramPixels(event.data2);
+      window->clientWidth = event.data1;
+      window->clientHeight = event.data2;
       if (!window->minimized && (window->clientWidth != window->reportedWidth ||
                                  window->clientHeight != window->reportedHeight))
         postSize(window, SIZE_RESTORED, window->clientWidth, window->clientHeight);
@@ -172,6 +172,7 @@ void acceptEvent(const SDL_Event& event) {
 void pumpEvents() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
   platform::forgetKeysReleasedUnseen();
+  if (platform::desktopScaleChanged()) platform::tellWindowsTheScale();
   SDL_Event event;
   while (SDL_PollEvent(&event)) acceptEvent(event);
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/linux/desktop_scale.h"
 #include "platform/linux/failure_notes.h"
 #include "platform/linux/timers.h"
 #include "platform/linux/window.h"
@@ -187,38 +186,4 @@ BOOL wglDeleteContext(HGLRC context) {
   SDL_GL_DeleteContext(context->gl);  // SDL first releases it if it is current
   delete context;
   return TRUE;
-}
-
-// The GL calls that take window pixels, in the current window's screen pixels. The name in
-// parentheses is GL's own function, not the stand-in's macro.
-void scaledViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-  if (!platform::desktopScaled()) {
-    (glViewport)(x, y, width, height);
-    return;
-  }
-  // The current window's own ratio, so that its whole client area covers its whole drawable
-  // whatever the rounding of its size.
-  int drawableWidth = 0, drawableHeight = 0, clientWidth = 0, clientHeight = 0;
-  if (SDL_Window* sdl = SDL_GL_GetCurrentWindow())
-    if (HWND window = platform::windowFromSdl(sdl)) {
-      SDL_GL_GetDrawableSize(sdl, &drawableWidth, &drawableHeight);
-      clientWidth = window->clientWidth;
-      clientHeight = window->clientHeight;
-    }
-  const auto scale = [](long long v, int to, int from) {
-    return from > 0 && to > 0 ? static_cast<GLint>((v * to + from / 2) / from)
-                              : static_cast<GLint>(platform::toScreenPixels(static_cast<int>(v)));
-  };
-  (glViewport)(scale(x, drawableWidth, clientWidth), scale(y, drawableHeight, clientHeight),
-               scale(width, drawableWidth, clientWidth),
-               scale(height, drawableHeight, clientHeight));
-}
-
-void scaledLineWidth(GLfloat width) {
-  if (!platform::desktopScaled()) {
-    (glLineWidth)(width);
-    return;
-  }
-  (glLineWidth)(width * static_cast<GLfloat>(platform::desktopDpi()) /
-                static_cast<GLfloat>(platform::baseDpi));
 }

@@ -8,15 +8,6 @@
 
 #include <cstdint>
 
-// GL calls that take window pixels go through the stand-in first: on a scaled desktop the
-// program reasons in its own pixels, as Windows lets a program that does not declare itself DPI
-// aware, and wgl.cpp turns these into the screen's pixels of the current window, so that the
-// scene is drawn at the window's real size.
-void scaledViewport(GLint x, GLint y, GLsizei width, GLsizei height);
-void scaledLineWidth(GLfloat width);
-#define glViewport(x, y, width, height) scaledViewport(x, y, width, height)
-#define glLineWidth(width) scaledLineWidth(width)
-
 // Basic types, sized as on 64-bit Windows.
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -188,6 +179,7 @@ typedef GLYPHMETRICS* LPGLYPHMETRICS;
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
 #define WM_MOUSEWHEEL 0x020A
+#define WM_DPICHANGED 0x02E0
 #define SC_CLOSE 0xF060
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
@@ -203,6 +195,10 @@ typedef GLYPHMETRICS* LPGLYPHMETRICS;
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
 
 // Message boxes and dialog commands.
 #define MB_OK 0x00000000L
@@ -267,6 +263,7 @@ HWND SetFocus(HWND window);
 HWND SetActiveWindow(HWND window);
 BOOL DestroyWindow(HWND window);
 BOOL GetClientRect(HWND window, RECT* rect);
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 HWND GetForegroundWindow();
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,11 +9,13 @@
 #include <map>
 #include <memory>
 
+#include "platform/dpi.h"
 #include "platform/linux/desktop_scale.h"
 #include "platform/linux/failure_notes.h"
 #include "platform/linux/queue.h"
 #include "platform/linux/window_icon.h"
 #include "platform/linux/x_link.h"
+#include "platform/program_pixels.h"
 
 namespace {
 
@@ -117,12 +119,12 @@ const std::vector<HWND>& allWindows() {
 }
 
 SDL_Window* createSdlWindow(HWND window, Uint32 extraFlags) {
-  // The window's place and size are the program's pixels; the screen's are larger on a
-  // scaled desktop, as Windows shows such a program.
-  const int x = window ? toScreenPixels(window->outerX + nonClient::left) : SDL_WINDOWPOS_UNDEFINED;
-  const int y = window ? toScreenPixels(window->outerY + nonClient::top) : SDL_WINDOWPOS_UNDEFINED;
-  const int width = window ? std::max(1, toScreenPixels(window->clientWidth)) : 1;
-  const int height = window ? std::max(1, toScreenPixels(window->clientHeight)) : 1;
+  // The client area where the frame, at the window's scale, leaves it.
+  const RECT frame = windowFrame(0, windowDpi(window));
+  const int x = window ? window->outerX + frame.left : SDL_WINDOWPOS_UNDEFINED;
+  const int y = window ? window->outerY + frame.top : SDL_WINDOWPOS_UNDEFINED;
+  const int width = window ? std::max(1, window->clientWidth) : 1;
+  const int height = window ? std::max(1, window->clientHeight) : 1;
   const char* title = window ? window->title.c_str() : "";
   return SDL_CreateWindow(title, x, y, width, height,
                           SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | extraFlags);
@@ -139,6 +141,24 @@ void adoptSdlWindow(HWND window, SDL_Window* sdl) {
 LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!acceptsMessages(window) || !window->proc) return 0;
   return window->proc(window, message, wParam, lParam);
+}
+
+void tellWindowsTheScale() {
+  const int dpi = desktopDpi();
+  for (HWND window : handles()) {
+    if (!isLiveWindow(window) || window->dpi == dpi) continue;
+    // Where Windows would put the window: the same corner, the client area grown or shrunk by
+    // the change, in the frame of the new scale.
+    const int width = rescalePixels(window->clientWidth, window->dpi, dpi);
+    const int height = rescalePixels(window->clientHeight, window->dpi, dpi);
+    const RECT frame = windowFrame(0, dpi);
+    RECT suggested = {window->outerX, window->outerY,
+                      window->outerX + frame.left + width + frame.right,
+                      window->outerY + frame.top + height + frame.bottom};
+    window->dpi = dpi;
+    callProcedure(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                  reinterpret_cast<LPARAM>(&suggested));
+  }
 }
 
 void reportSize(HWND window, WPARAM kind, int width, int height, Delivery delivery) {
@@ -186,9 +206,11 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   window->title = title ? title : "";
   window->outerX = x;
   window->outerY = y;
+  window->dpi = platform::desktopDpi();
   // The size given is the outer one; the client area is what the frame leaves.
-  window->clientWidth = std::max(0, width - nonClient::left - nonClient::right);
-  window->clientHeight = std::max(0, height - nonClient::top - nonClient::bottom);
+  const RECT frame = windowFrame(0, window->dpi);
+  window->clientWidth = std::max(0, width - frame.left - frame.right);
+  window->clientHeight = std::max(0, height - frame.top - frame.bottom);
   window->dc.window = window;
 
   // Sent inside creation, as Windows does; the procedure may destroy the window here.
@@ -265,6 +287,29 @@ BOOL GetClientRect(HWND window, RECT* rect) {
   rect->top = 0;
   rect->right = window->minimized ? 0 : window->clientWidth;
   rect->bottom = window->minimized ? 0 : window->clientHeight;
+  return TRUE;
+}
+
+BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags) {
+  if (!platform::isLiveWindow(window)) return FALSE;
+  const RECT frame = windowFrame(0, windowDpi(window));
+  if (!(flags & SWP_NOMOVE)) {
+    window->outerX = x;
+    window->outerY = y;
+    if (window->sdl) SDL_SetWindowPosition(window->sdl, x + frame.left, y + frame.top);
+  }
+  if (!(flags & SWP_NOSIZE)) {
+    window->clientWidth = std::max(0, width - frame.left - frame.right);
+    window->clientHeight = std::max(0, height - frame.top - frame.bottom);
+    if (window->sdl)
+      SDL_SetWindowSize(window->sdl, std::max(1, window->clientWidth),
+                        std::max(1, window->clientHeight));
+    // Sent before the call returns, as Windows sends it.
+    if (!window->minimized && (window->clientWidth != window->reportedWidth ||
+                               window->clientHeight != window->reportedHeight))
+      platform::reportSize(window, SIZE_RESTORED, window->clientWidth, window->clientHeight,
+                           platform::Delivery::send);
+  }
   return TRUE;
 }
 

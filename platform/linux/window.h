@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/window_frame.h"
 #include "platform/linux/window_record.h"
 #include "platform/win32.h"
 
@@ -33,5 +32,8 @@ LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // sent at once or queued, and notes the size so the same one is not reported twice.
 enum class Delivery { send, post };
 void reportSize(HWND window, WPARAM kind, int width, int height, Delivery delivery);
+// Tells every window whose scale is not the desktop's now of the change, with WM_DPICHANGED and
+// the rectangle Windows would suggest, as Windows tells a program aware of the scale.
+void tellWindowsTheScale();
 
 }  // namespace platform

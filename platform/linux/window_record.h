@@ -20,7 +20,8 @@ struct HWND__ {
   WNDPROC proc = nullptr;
   std::string title;
   int outerX = 0, outerY = 0;             // as the program gave them
-  int clientWidth = 0, clientHeight = 0;  // in the program's pixels (platform::toScreenPixels)
+  int clientWidth = 0, clientHeight = 0;  // the screen's pixels, as the program asked them
+  int dpi = 0;  // the scale its sizes are at; a change of the desktop's is told it (WM_DPICHANGED)
   SDL_Window* sdl = nullptr;
   Uint32 sdlId = 0;
   int pixelFormat = 0;  // 1-based index into the formats we try; 0 while none is chosen

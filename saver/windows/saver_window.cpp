@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/windows/dpi_awareness.h"
 #include "records/state.h"
 #include "saver/monitor_layout.h"
 #include "saver/windows/resource_ids.h"
@@ -33,7 +34,8 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   info.cbSize = sizeof info;
   if (GetMonitorInfoA(monitor, &info)) {
     const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
+    reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back(
+        {r.left, r.top, r.right, r.bottom, monitorDpi(monitor, 0)});
   }
   return TRUE;
 }
@@ -98,6 +100,10 @@ LRESULT CALLBACK sceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SIZE:
       takeSceneSize(lParam);
       if (fullScreen) takeMonitorViews(window);
+      return 0;
+    case WM_DPICHANGED:
+      // Full screen keeps covering every monitor: only the scale is taken.
+      rescaleSceneWindow(window, wParam, fullScreen ? 0 : lParam);
       return 0;
     case WM_DISPLAYCHANGE:
       // Monitors added, removed or moved: cover them all again, each with its own view.
@@ -171,6 +177,8 @@ bool createPreviewWindow(HINSTANCE instance, HWND parent, const SaverSettings& s
   previewParent = parent;
   RECT area = {};
   GetClientRect(parent, &area);
+  // In the panel's awareness, and so its pixels: the rectangle just read is in them.
+  const AwarenessOf panelAwareness(parent);
   // Disabled, so the panel keeps every click and key.
   HWND window = CreateWindowExA(
       0, sceneClassName, "Waggler", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS, 0, 0,

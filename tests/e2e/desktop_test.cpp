@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
 
 #include "harness/e2e.h"
 #include "platform/linux/window_frame.h"
@@ -95,21 +96,6 @@ Rect stillClientArea(ClockSession& session) {
   return *client;
 }
 
-// The bounding box, in client coordinates, of the credit line's dark grey (its colour as the
-// lights leave it) in the bottom tenth of the client area, right of the numeral 6, where
-// nothing else is grey.
-Rect creditBox(const Picture& screen, const Rect& client) {
-  int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
-  for (int y = client.y + client.height * 9 / 10; y < client.y + client.height; ++y)
-    for (int x = client.x + client.width * 4 / 7; x < client.x + client.width; ++x) {
-      const Rgb p = screen.at(x, y);
-      if (p.r == p.g && p.g == p.b && p.r >= 35 && p.r <= 55)
-        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-    }
-  if (x1 < 0) return {};
-  return {x0 - client.x, y0 - client.y, x1 - x0 + 1, y1 - y0 + 1};
-}
-
 struct ClockAtRest {
   Rect client;
   Picture screen;
@@ -170,7 +156,7 @@ TEST(LinuxDesktop, XftDpiDrawsTheClockLargerAndNinetySixChangesNothing) {
   ClockAtRest plain, at96, at192;
   ASSERT_NO_FATAL_FAILURE(plain = runClock(0, &session));
   ASSERT_GT(plain.client.width, 0) << "no clock drawn without Xft.dpi" << session->context("plain");
-  const Rect plainCredit = creditBox(plain.screen, plain.client);
+  const Rect plainCredit = creditLineBox(plain.screen, plain.client);
   ASSERT_GT(plainCredit.height, 8) << "no credit line found" << session->context("plain");
 
   // 96 is the unscaled desktop: the same window, the same picture.
@@ -192,7 +178,7 @@ TEST(LinuxDesktop, XftDpiDrawsTheClockLargerAndNinetySixChangesNothing) {
       << doubled.width << "x" << doubled.height << ", got " << at192.client.x << ","
       << at192.client.y << " sized " << at192.client.width << "x" << at192.client.height
       << session->context("at-192");
-  const Rect credit = creditBox(at192.screen, at192.client);
+  const Rect credit = creditLineBox(at192.screen, at192.client);
   EXPECT_NEAR(credit.height, 2 * plainCredit.height, 2)
       << "the credit line's letters are " << credit.height << " pixels tall, " << plainCredit.height
       << " unscaled" << session->context("at-192-credit");
@@ -200,4 +186,44 @@ TEST(LinuxDesktop, XftDpiDrawsTheClockLargerAndNinetySixChangesNothing) {
       << "the credit line starts " << at192.client.width - credit.x
       << " pixels from the right edge, " << plain.client.width - plainCredit.x << " unscaled"
       << session->context("at-192-credit");
+}
+
+TEST(LinuxDesktop, AChangeOfXftDpiWhileRunningRedrawsTheClockAtTheNewScale) {
+  std::unique_ptr<ClockSession> session;
+  ClockAtRest before;
+  ASSERT_NO_FATAL_FAILURE(before = runClock(96, &session));
+  ASSERT_GT(before.client.width, 0) << "no clock drawn at 96" << session->context("at-96");
+  const Rect beforeCredit = creditLineBox(before.screen, before.client);
+
+  // As a desktop's settings daemon does when the user picks 200 %.
+  const std::string resources = artifactPath("xresources-192", "txt");
+  std::ofstream(resources) << "Xft.dpi: 192\n";
+  const RunResult merged =
+      runCommand({"xrdb", "-nocpp", "-display", session->displayName(), "-merge", resources}, {},
+                 Millis(10000));
+  ASSERT_TRUE(merged.finished && merged.exitCode == 0) << merged.output;
+
+  const Window clock = session->waitForWindow(kClockTitle, kShowTimeout);
+  std::optional<Rect> after;
+  const bool doubled = pollUntil(kShowTimeout, [&] {
+    after = session->drawnClientArea(clock, kPaintTimeout);
+    return after && after->width == 2 * before.client.width &&
+           after->height == 2 * before.client.height;
+  });
+  ASSERT_TRUE(doubled) << "expected the client area to grow to " << 2 * before.client.width << "x"
+                       << 2 * before.client.height << ", got "
+                       << (after
+                               ? std::to_string(after->width) + "x" + std::to_string(after->height)
+                               : std::string("none"))
+                       << session->context("at-192");
+  const Picture screen = session->x().waitForScreen(kShowTimeout, [&](const Picture& s) {
+    return creditLineBox(s, *after).height >= 2 * beforeCredit.height - 2;
+  });
+  const Rect credit = creditLineBox(screen, *after);
+  EXPECT_NEAR(credit.height, 2 * beforeCredit.height, 2)
+      << "the credit line's glyphs were not made again at 192" << session->context("credit");
+  // Drawn at the screen's resolution, not the 96-dpi picture stretched.
+  const double detail = fineDetail(cut(screen, *after));
+  EXPECT_GT(detail, kDrawnAtItsSize)
+      << "the picture at 192 holds little detail: " << detail << session->context("detail");
 }

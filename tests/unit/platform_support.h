@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/linux/window.h"
+#include "platform/linux/window_frame.h"
 
 namespace platformtest {
 

@@ -72,7 +72,7 @@ TEST(Credit, StartsSevenAndAHalfPixelsPerCharacterFromTheRightEdge) {
   } sizes[] = {{400, 400}, {384, 361}, {800, 600}, {150, 100}, {149, 15}};
   for (const auto& size : sizes) {
     float x, y;
-    creditPosition(20, size.width, size.height, x, y);
+    creditPosition(20, size.width, size.height, 96, x, y);
     // Back to pixels: NDC -1..1 spans the window.
     const float pixelX = (x + 1.0f) * 0.5f * size.width;
     const float pixelY = (y + 1.0f) * 0.5f * size.height;
@@ -80,8 +80,8 @@ TEST(Credit, StartsSevenAndAHalfPixelsPerCharacterFromTheRightEdge) {
     EXPECT_NEAR(pixelY, 15.0f, 1e-3) << size.width << "x" << size.height;
   }
   float x, y;
-  creditPosition(20, 149, 400, x, y);
+  creditPosition(20, 149, 400, 96, x, y);
   EXPECT_LT(x, -1.0f) << "narrower than 150 pixels puts the line left of the viewport";
-  creditPosition(20, 400, 14, x, y);
+  creditPosition(20, 400, 14, 96, x, y);
   EXPECT_GT(y, 1.0f) << "lower than 15 pixels puts the line above the viewport";
 }

@@ -1,0 +1,119 @@
+// The Windows programs at 200 %, in a Wine prefix of their own whose LogPixels is 192: the
+// clock draws the same picture twice as large at the display's own resolution, turns as far per
+// program pixel and doubles its credit line; the screensaver's credit line fits its monitor;
+// and where Wine stretches programs that do not say they handle the scale (from Wine 9.17),
+// neither program is stretched, while a copy of the clock that Wine is told is unaware is.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "harness/e2e.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kFrozen[] = "2024-05-06 03:00:00";
+// Two renderings of one scene at two scales, the larger halved, differ by anti-aliasing and
+// texture filtering alone; a scene turned by another angle differs many times more.
+constexpr double kSameScene = 6.0;
+constexpr double kTurnedScene = 10.0;
+
+struct Shown {
+  Rect client;  // in root coordinates
+  Picture screen;
+};
+
+// Starts `program` with the wall clock frozen and returns its client area once drawn and still.
+// Wine draws the GL client area in a child window, whose place is the client area's at any scale.
+Shown show(const Program& program, std::unique_ptr<ClockSession>* session, Window* clock) {
+  SessionOptions options;
+  options.xvfbArgs = {"-screen", "0", "1280x1024x24"};
+  options.fixedTime = kFrozen;
+  options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
+  startSession(program, options, session);
+  if (!*session) return {};
+  showClock(**session, clock);
+  if (!*clock) return {};
+  XDisplay& x = (*session)->x();
+  std::optional<Rect> client;
+  Picture previous, screen;
+  pollUntil(kStartTimeout, [&] {
+    client = x.childArea(*clock);
+    if (!client) return false;
+    screen = x.grabScreen();
+    const bool still = !previous.empty() && differingPixels(previous, screen, *client) == 0 &&
+                       dialPixels(screen, *client) > client->width * client->height / 2;
+    previous = screen;
+    return still;
+  });
+  if (!client) return {};
+  return {*client, screen};
+}
+
+// Drags the scene with the right button by `pixels` to the right from the client area's centre,
+// and returns the screen once the picture stands still again.
+Picture dragAndWait(ClockSession& session, const Rect& client, int pixels) {
+  const int x = client.x + client.width / 2, y = client.y + client.height / 2;
+  const Picture before = session.x().grabScreen();
+  session.x().rightDrag(x, y, x + pixels, y);
+  Picture previous;
+  return session.x().waitForScreen(kShowTimeout, [&](const Picture& s) {
+    const bool settled = !previous.empty() && differingPixels(previous, s, client) == 0 &&
+                         differingPixels(before, s, client) > 0;
+    previous = s;
+    return settled;
+  });
+}
+
+std::string size(const Rect& r) {
+  return std::to_string(r.width) + "x" + std::to_string(r.height);
+}
+
+}  // namespace
+
+TEST(TwoHundredPercent, TheExeDrawsTheSameClockTwiceAsLargeAndTurnsAsFarPerProgramPixel) {
+  std::unique_ptr<ClockSession> session96, session192;
+  Window clock96 = 0, clock192 = 0;
+  const Shown at96 = show(windowsExe, &session96, &clock96);
+  ASSERT_GT(at96.client.width, 0) << "no clock drawn at 96" << session96->context("at-96");
+  const Shown at192 = show(windowsExeAt192, &session192, &clock192);
+  ASSERT_GT(at192.client.width, 0) << "no clock drawn at 192" << session192->context("at-192");
+
+  ASSERT_EQ(at192.client.width, 2 * at96.client.width)
+      << "client areas " << size(at96.client) << " and " << size(at192.client)
+      << session192->context("size");
+  ASSERT_EQ(at192.client.height, 2 * at96.client.height)
+      << "client areas " << size(at96.client) << " and " << size(at192.client);
+  const Picture small = cut(at96.screen, at96.client), large = cut(at192.screen, at192.client);
+  const double alike = meanDifference(halved(large), small);
+  EXPECT_LT(alike, kSameScene) << "the picture at 192 halved is not the one at 96"
+                               << session192->context("halved");
+  const double detail = fineDetail(large);
+  EXPECT_GT(detail, kDrawnAtItsSize) << "the picture at 192 holds little detail: " << detail;
+
+  const Rect credit96 = creditLineBox(at96.screen, at96.client);
+  const Rect credit192 = creditLineBox(at192.screen, at192.client);
+  EXPECT_NEAR(credit192.height, 2 * credit96.height, 2)
+      << "the credit line's glyphs are " << credit192.height << " pixels tall at 192, "
+      << credit96.height << " at 96";
+  EXPECT_NEAR(at192.client.width - credit192.x, 2 * (at96.client.width - credit96.x), 3)
+      << "the credit line starts " << at192.client.width - credit192.x
+      << " pixels from the right edge at 192, " << at96.client.width - credit96.x << " at 96";
+
+  // 100 pixels at 192 are 50 program pixels: the same turn as 50 pixels at 96.
+  const Picture turned96 = dragAndWait(*session96, at96.client, 50);
+  const Picture turned192 = dragAndWait(*session192, at192.client, 100);
+  const Picture turnedLarge = cut(turned192, at192.client);
+  const double turn = meanDifference(turnedLarge, large);
+  EXPECT_GT(turn, kTurnedScene) << "the drag did not turn the scene" << session192->context("drag");
+  const double turnedAlike = meanDifference(halved(turnedLarge), cut(turned96, at96.client));
+  EXPECT_LT(turnedAlike, kSameScene)
+      << "a 100-pixel drag at 192 turned the scene otherwise than a 50-pixel one at 96"
+      << session192->context("turned-192") << session96->context("turned-96");
+  std::printf(
+      "halved 192 against 96: %.2f still, %.2f turned (the turn itself: %.2f); detail at "
+      "192: %.2f\n",
+      alike, turnedAlike, turn, detail);
+}
