@@ -67,6 +67,34 @@ Picture dragAndWait(ClockSession& session, const Rect& client, int pixels) {
   });
 }
 
+// The screensaver full screen in `prefix` on a 1280 by 1024 screen of its own, once its dial and
+// credit line are drawn: the screen, or an empty picture with `error` saying why.
+Picture screensaverIn(const std::string& prefix, std::string* error) {
+  const WineTools tools = configuredWineTools();
+  stopWine(tools, prefix);
+  const auto server = XServer::start({"-screen", "0", "1280x1024x24"}, error);
+  if (!server) return {};
+  Env env = wineEnv(prefix);
+  env.push_back({"DISPLAY", server->displayName()});
+  env.push_back({"LIBGL_ALWAYS_SOFTWARE", "1"});
+  const auto saver =
+      Process::start({tools.wine, WAGGLER_E2E_SCR, "/s"}, env,
+                     artifactPath("saver-" + prefix.substr(prefix.size() - 3), "log"), error);
+  if (!saver) return {};
+  const Rect whole{0, 0, 1280, 1024};
+  Picture screen = server->x().waitForScreen(
+      kStartTimeout,
+      [&](const Picture& s) {
+        return dialPixels(s, whole) >= s.width * s.height / 3 && creditLineBox(s, whole).height > 0;
+      },
+      saver.get());
+  keepScreenshot(server->x(), "saver-" + prefix.substr(prefix.size() - 3));
+  saver->kill();
+  stopWine(tools, prefix);
+  if (creditLineBox(screen, whole).height == 0) *error = "no credit line shown";
+  return screen;
+}
+
 std::string size(const Rect& r) {
   return std::to_string(r.width) + "x" + std::to_string(r.height);
 }
@@ -116,4 +144,26 @@ TEST(TwoHundredPercent, TheExeDrawsTheSameClockTwiceAsLargeAndTurnsAsFarPerProgr
       "halved 192 against 96: %.2f still, %.2f turned (the turn itself: %.2f); detail at "
       "192: %.2f\n",
       alike, turnedAlike, turn, detail);
+}
+
+TEST(TwoHundredPercent, TheScreensaversCreditLineStandsAsFarFromTheCornerInProgramPixels) {
+  const WineTools tools = configuredWineTools();
+  std::string error;
+  ASSERT_TRUE(prepareWinePrefix(tools, configuredWinePrefix(), false, &error)) << error;
+  ASSERT_TRUE(prepareScaledWinePrefix(tools, 192, &error)) << error;
+  const Picture at96 = screensaverIn(configuredWinePrefix(), &error);
+  ASSERT_FALSE(at96.empty()) << "the screensaver at 96: " << error;
+  const Picture at192 = screensaverIn(scaledWinePrefix(192), &error);
+  ASSERT_FALSE(at192.empty()) << "the screensaver at 192: " << error;
+
+  const Rect whole{0, 0, 1280, 1024};
+  const Rect credit96 = creditLineBox(at96, whole), credit192 = creditLineBox(at192, whole);
+  EXPECT_NEAR(credit192.height, 2 * credit96.height, 2)
+      << "the credit line's glyphs are " << credit192.height << " pixels tall at 192, "
+      << credit96.height << " at 96";
+  EXPECT_NEAR(whole.width - credit192.x, 2 * (whole.width - credit96.x), 3)
+      << "the credit line starts " << whole.width - credit192.x
+      << " pixels from the right edge at 192, " << whole.width - credit96.x << " at 96";
+  EXPECT_LT(credit192.x + credit192.width, whole.width - 10)
+      << "the credit line runs to the screen's edge at 192";
 }
