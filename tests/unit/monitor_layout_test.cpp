@@ -23,7 +23,7 @@ void PrintTo(const Case& c, std::ostream* out) {
 
 std::string described(const SceneView& v) {
   return std::to_string(v.width) + "x" + std::to_string(v.height) + " at " + std::to_string(v.x) +
-         "," + std::to_string(v.y);
+         "," + std::to_string(v.y) + " (" + std::to_string(v.dpi) + " dpi)";
 }
 
 class MonitorViews : public ::testing::TestWithParam<Case> {};
@@ -35,7 +35,7 @@ TEST_P(MonitorViews, EachMonitorGetsAWholeViewOfItsOwnSize) {
   for (std::size_t i = 0; i < views.size(); ++i) {
     const SceneView &got = views[i], &want = c.views[i];
     EXPECT_TRUE(got.x == want.x && got.y == want.y && got.width == want.width &&
-                got.height == want.height)
+                got.height == want.height && got.dpi == want.dpi)
         << c.name << ", monitor " << i << ": expected " << described(want) << ", got "
         << described(got);
   }
@@ -64,6 +64,11 @@ INSTANTIATE_TEST_SUITE_P(
              {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {-1080, -420, 0, 1500}},
              {-1080, -420, 3840, 1500},
              {{1080, 420, 1920, 1080}, {3000, 420, 1920, 1080}, {0, 0, 1080, 1920}}},
+        // A 4K monitor at 200 % right of one at 100 %: each view in its own pixels and scale.
+        Case{"two of different scales",
+             {{0, 0, 1920, 1080, 96}, {1920, 0, 5760, 2160, 192}},
+             {0, 0, 5760, 2160},
+             {{0, 1080, 1920, 1080, 96}, {1920, 0, 3840, 2160, 192}}},
         Case{"none listed", {}, {0, 0, 800, 600}, {{0, 0, 800, 600}}},
         // A window that does not cover every monitor keeps what it covers of each.
         Case{"clipped to the window",
