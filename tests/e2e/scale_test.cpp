@@ -167,3 +167,57 @@ TEST(TwoHundredPercent, TheScreensaversCreditLineStandsAsFarFromTheCornerInProgr
   EXPECT_LT(credit192.x + credit192.width, whole.width - 10)
       << "the credit line runs to the screen's edge at 192";
 }
+
+TEST(TwoHundredPercent, WhereWineStretchesUnawareProgramsNeitherProgramIsStretched) {
+  const WineTools tools = configuredWineTools();
+  const int wine = wineMajorVersion(tools);
+  if (wine < 9) GTEST_SKIP() << "Wine " << wine << " draws every program as aware of the scale";
+  std::string error;
+  ASSERT_TRUE(prepareScaledWinePrefix(tools, 192, &error)) << error;
+  const std::string prefix = scaledWinePrefix(192);
+
+  // The screensaver's view of its monitor, around the dial's centre.
+  const Picture saver = screensaverIn(prefix, &error);
+  ASSERT_FALSE(saver.empty()) << "the screensaver at 192: " << error;
+  const double saverDetail = fineDetail(cut(saver, {340, 212, 600, 600}));
+  EXPECT_GT(saverDetail, kDrawnAtItsSize) << "the screensaver is stretched: " << saverDetail;
+
+  // A copy of the clock under another name, which Wine is told is unaware of the scale.
+  const std::string copy = prefix + "/drive_c/waggler-unaware.exe";
+  std::filesystem::copy_file(windowsExe.path, copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  Env env = wineEnv(prefix);
+  env.push_back({"DISPLAY", ""});
+  const RunResult told =
+      runCommand({tools.wine, "reg", "add",
+                  "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution "
+                  "Options\\waggler-unaware.exe",
+                  "/v", "dpiAwareness", "/t", "REG_DWORD", "/d", "0", "/f"},
+                 env, Millis(60000));
+  stopWine(tools, prefix);
+  ASSERT_TRUE(told.finished && told.exitCode == 0) << told.output;
+  SessionOptions options;
+  options.xvfbArgs = {"-screen", "0", "1280x1024x24"};
+  options.fixedTime = kFrozen;
+  options.env = {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}};
+  options.program = copy;
+  std::unique_ptr<ClockSession> session;
+  ASSERT_NO_FATAL_FAILURE(startSession(windowsExeAt192, options, &session));
+  Window clock = 0;
+  ASSERT_NO_FATAL_FAILURE(showClock(*session, &clock));
+  // Stretched, its client area is the window Wine shows it in, twice the size it draws.
+  Picture screen;
+  std::optional<WindowInfo> shown;
+  pollUntil(kStartTimeout, [&] {
+    shown = session->x().info(clock);
+    screen = session->x().grabScreen();
+    return shown && dialPixels(screen, shown->frame) > shown->frame.width * shown->frame.height / 2;
+  });
+  ASSERT_TRUE(shown) << session->context("unaware");
+  const double unawareDetail = fineDetail(cut(screen, shown->frame));
+  EXPECT_LT(unawareDetail, kDrawnAtItsSize)
+      << "the copy told it is unaware was not stretched: " << unawareDetail
+      << session->context("unaware");
+  std::printf("detail at 192: the screensaver %.2f, the unaware copy %.2f\n", saverDetail,
+              unawareDetail);
+}
