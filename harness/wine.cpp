@@ -148,8 +148,13 @@ bool prepareScaledWinePrefix(const WineTools& tools, int dpi, std::string* error
 
 int wineMajorVersion(const WineTools& tools) {
   const RunResult r = runCommand({tools.wine, "--version"}, {}, Millis(30000));
+  // Debian's wine may say first that wine32 is missing.
+  const auto at = r.output.find("wine-");
   int major = 0;
-  return r.finished && std::sscanf(r.output.c_str(), "wine-%d", &major) == 1 ? major : 0;
+  return r.finished && at != std::string::npos &&
+                 std::sscanf(r.output.c_str() + at, "wine-%d", &major) == 1
+             ? major
+             : 0;
 }
 
 WineTools configuredWineTools() {
