@@ -1,6 +1,7 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
+.PHONY: run test build package installer-pictures deps deps-run linux linux-asan release windows \
+  icons screenshot \
   bench deps-bench check-debian13 check-debian12 \
   format clean
 
@@ -32,9 +33,14 @@ check-debian12:
 	./scripts/fresh-debian.sh 12
 
 # The Debian package, and the Windows zip and installer, in build/release and build/windows.
-package: deps release windows
+package: deps release windows installer-pictures
 	cpack --preset linux-release
 	cpack --preset windows
+
+# The installer's pictures, drawn from the clock offscreen by the Linux tree, which alone can.
+installer-pictures:
+	cmake --preset linux $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux -j $(JOBS) --target installer_pictures
 
 deps:
 	@./scripts/install-deps.sh all
