@@ -1,6 +1,7 @@
 // The Windows installer, silent, under Wine in the tests' prefix: over the previous build it
-// leaves one uninstall entry, puts the programs, the Start-menu entry and the screensaver in
-// place, and both programs start from there; its uninstaller takes away everything of ours.
+// replaces that build's files, leaves one uninstall entry, puts the programs, the Start-menu
+// entry and the screensaver in place, and both programs start from there; its uninstaller takes
+// away everything of ours.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -131,15 +132,18 @@ class WindowsInstaller : public ::testing::Test {
   std::string profile_;
 };
 
-TEST_F(WindowsInstaller, SilentInstallOverThePreviousBuildLeavesOneEntryAndProgramsThatStart) {
+TEST_F(WindowsInstaller, SilentInstallOverThePreviousBuildReplacesItKeepsChoicesAndStarts) {
   ASSERT_NO_FATAL_FAILURE(run({WAGGLER_PREVIOUS_INSTALLER, "/S"}));
   ASSERT_EQ(values(kEntry)["DisplayVersion"], WAGGLER_PREVIOUS_VERSION);
+  const std::string retired = unixPath(folder() + "\\" + WAGGLER_RETIRED_FILE);
+  ASSERT_TRUE(fs::is_regular_file(retired)) << "the previous build should install " << retired;
   // The user's own screensaver settings, which an upgrade keeps.
   ASSERT_NO_FATAL_FAILURE(setValue(kSaverSettings, "SlowTurn", "0", "REG_DWORD"));
   ASSERT_NO_FATAL_FAILURE(run({WAGGLER_INSTALLER, "/S"}));
 
   for (const char* file : {"waggler.exe", "waggler.scr", "README.txt", "uninstall.exe"})
     EXPECT_TRUE(fs::is_regular_file(unixPath(folder() + "\\" + file))) << file;
+  EXPECT_FALSE(fs::exists(retired)) << "the upgrade left the previous build's " << retired;
   std::ifstream link(unixPath(startMenuEntry()), std::ios::binary);
   const std::string linked((std::istreambuf_iterator<char>(link)), {});
   EXPECT_NE(linked.find(folder() + "\\waggler.exe"), std::string::npos)
