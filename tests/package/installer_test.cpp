@@ -37,6 +37,8 @@ const char kDesktopSection[] = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n";
 const char kRunSection[] =
     "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
     "\"Waggler\"=-\n";
+// What Wine's `reg query` says, with exit code 1, of a key that does not exist.
+const char kNoSuchKey[] = "Unable to find the specified registry key";
 
 // A string as regedit reads it: quoted, its backslashes doubled.
 std::string regString(std::string text) {
@@ -106,10 +108,24 @@ class WindowsInstaller : public ::testing::Test {
     ASSERT_EQ(r.exitCode, 0) << r.output;
   }
 
+  // What `reg query` prints, empty when there is no such key. A query that fails otherwise or
+  // does not finish fails the test: it tells nothing of the key.
+  std::string query(std::vector<std::string> args) {
+    args.insert(args.begin(), {"reg", "query"});
+    const RunResult r = wine(args);
+    if (r.finished && r.exitCode == 0) return r.output;
+    if (r.finished && r.exitCode == 1 && r.output.find(kNoSuchKey) != std::string::npos) return "";
+    ADD_FAILURE() << joined(args) << " "
+                  << (r.finished ? "failed, exit code " + std::to_string(r.exitCode)
+                                 : std::string("did not finish"))
+                  << ": " << r.output;
+    return "";
+  }
+
   // A key's values, by name, as `reg query` lists them; none when there is no such key.
   std::map<std::string, std::string> values(const std::string& key) {
     std::map<std::string, std::string> found;
-    std::istringstream lines(wine({"reg", "query", key}).output);
+    std::istringstream lines(query({key}));
     for (std::string line; std::getline(lines, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       const auto type = line.find("    REG_");
@@ -121,7 +137,7 @@ class WindowsInstaller : public ::testing::Test {
   }
 
   int entriesNamedWaggler() {
-    std::istringstream lines(wine({"reg", "query", kUninstallKeys, "/s"}).output);
+    std::istringstream lines(query({kUninstallKeys, "/s"}));
     int count = 0;
     for (std::string line; std::getline(lines, line);)
       count += line.find("DisplayName    REG_SZ    Waggler") != std::string::npos;
