@@ -1,7 +1,8 @@
 // Fuzzes monitorViews, the full-screen window's view of each monitor: the input is the window's
 // rectangle, then up to 64 monitors', each field a little-endian 32-bit int in the order
-// readRect reads them (a field added to ScreenRect is read and checked there too). The views
-// must lie inside the window as GL counts it, and a monitor inside the window keeps its size.
+// readRect reads them. The views must lie inside the window as GL counts it, and a monitor
+// inside the window keeps its size and place. A field added to ScreenRect and SceneView (a
+// monitor's dpi) is read in readRect, carried over in viewOf and compared in sameView.
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -60,6 +61,20 @@ bool inside(const ScreenRect& monitor, const ScreenRect& window) {
          monitor.left < monitor.right && monitor.top < monitor.bottom;
 }
 
+// The view a monitor wholly inside a window no wider or taller than an int counts gets.
+SceneView viewOf(const ScreenRect& monitor, const ScreenRect& window) {
+  SceneView view;
+  view.x = static_cast<int>(monitor.left - static_cast<long long>(window.left));
+  view.y = static_cast<int>(window.bottom - static_cast<long long>(monitor.bottom));
+  view.width = static_cast<int>(extent(monitor.left, monitor.right));
+  view.height = static_cast<int>(extent(monitor.top, monitor.bottom));
+  return view;
+}
+
+bool sameView(const SceneView& a, const SceneView& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -101,16 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "each monitor on the window has its view");
   for (const ScreenRect& monitor : monitors) {
     if (!inside(monitor, window)) continue;
-    const SceneView want = {
-        static_cast<int>(monitor.left - static_cast<long long>(window.left)),
-        static_cast<int>(window.bottom - static_cast<long long>(monitor.bottom)),
-        static_cast<int>(extent(monitor.left, monitor.right)),
-        static_cast<int>(extent(monitor.top, monitor.bottom))};
+    const SceneView want = viewOf(monitor, window);
     promise(std::any_of(views.begin(), views.end(),
-                        [&](const SceneView& v) {
-                          return v.x == want.x && v.y == want.y && v.width == want.width &&
-                                 v.height == want.height;
-                        }),
+                        [&](const SceneView& view) { return sameView(view, want); }),
             "a monitor inside the window keeps its size and place");
   }
   return 0;
