@@ -2,7 +2,7 @@
 # Both install the Debian packages they need first: `run` only what the program needs.
 .PHONY: run test build package installer-pictures deps deps-run linux linux-asan release windows \
   icons screenshot \
-  bench deps-bench check-debian13 check-debian12 \
+  bench deps-bench fuzz deps-fuzz check-debian13 check-debian12 \
   format clean
 
 JOBS ?= $(shell nproc)
@@ -89,6 +89,18 @@ bench: deps-bench release
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux -j $(JOBS) --target frame_cost glyph_build
 	./bench/bench.sh $(BENCH_PROGRAM)
+
+# Each parser of outside input under libFuzzer for FUZZ_SECONDS, or for FUZZ_RUNS inputs when
+# that is set (CI), built by clang in build/fuzz. A search, not a check: `make test` leaves it out.
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
+fuzz: deps-fuzz
+	cmake --preset fuzz $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) ./tests/fuzz/run.sh
+
+deps-fuzz:
+	@./scripts/install-deps.sh fuzz
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
