@@ -1,7 +1,8 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
-  bench deps-bench check-debian13 check-debian12 \
+.PHONY: run test build package installer-pictures deps deps-run linux linux-asan release windows \
+  icons screenshot \
+  bench deps-bench fuzz deps-fuzz check-debian13 check-debian12 \
   format clean
 
 JOBS ?= $(shell nproc)
@@ -32,9 +33,14 @@ check-debian12:
 	./scripts/fresh-debian.sh 12
 
 # The Debian package, and the Windows zip and installer, in build/release and build/windows.
-package: deps release windows
+package: deps release windows installer-pictures
 	cpack --preset linux-release
 	cpack --preset windows
+
+# The installer's pictures, drawn from the clock offscreen by the Linux tree, which alone can.
+installer-pictures:
+	cmake --preset linux $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset linux -j $(JOBS) --target installer_pictures
 
 deps:
 	@./scripts/install-deps.sh all
@@ -83,6 +89,18 @@ bench: deps-bench release
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux -j $(JOBS) --target frame_cost glyph_build
 	./bench/bench.sh $(BENCH_PROGRAM)
+
+# Each parser of outside input under libFuzzer for FUZZ_SECONDS, or for FUZZ_RUNS inputs when
+# that is set (CI), built by clang in build/fuzz. A search, not a check: `make test` leaves it out.
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
+fuzz: deps-fuzz
+	cmake --preset fuzz $(CMAKE_ARGS) >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) ./tests/fuzz/run.sh
+
+deps-fuzz:
+	@./scripts/install-deps.sh fuzz
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

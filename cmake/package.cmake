@@ -23,6 +23,11 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME waggler-${PROJECT_VERSION}-windows)
   list(PREPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/cmake/nsis)
   set(CPACK_WAGGLER_ICON ${CMAKE_SOURCE_DIR}/resources/icons/waggler.ico)
+  # Its pictures are drawn from the clock offscreen, which only the Linux tree can: its target
+  # installer_pictures (tools/CMakeLists.txt) makes them, and `make package` builds it first.
+  set(WAGGLER_INSTALLER_PICTURES ${CMAKE_SOURCE_DIR}/build/linux/installer-pictures
+      CACHE PATH "Where the Linux tree draws the installer's pictures")
+  set(CPACK_WAGGLER_PICTURES ${WAGGLER_INSTALLER_PICTURES})
   set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/nsis/generator_options.cmake)
   include(CPack)
   return()

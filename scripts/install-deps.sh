@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages of one group, only those missing: `run` is what building and
-# running the Linux program needs; `all` (the default) adds the tests, the Windows cross-build
-# and the packaging tools; `bench` adds to `all` what `make bench` alone needs: the profiler and
+# running the Linux program needs; `all` (the default) adds the tests, the fuzzers, the Windows
+# cross-build and the packaging tools; `fuzz` is `run` and the fuzzers' clang with its libFuzzer
+# and sanitizer runtimes; `bench` adds to `all` what `make bench` alone needs: the profiler and
 # the two clocks the program is compared with.
 set -euo pipefail
 
@@ -17,12 +18,16 @@ rest=(
   xvfb xauth x11-utils x11-xkb-utils x11-xserver-utils xfonts-base xdotool imagemagick faketime
   lintian desktop-file-utils appstream libxml2-utils nsis
 )
+# Debian's default clang (14 in Debian 12, 19 in 13); its runtimes, libFuzzer's among them, are
+# only recommended by it.
+fuzz=(clang libclang-rt-dev)
 bench=(linux-perf xscreensaver-gl xdaliclock)
 case "$group" in
   run) packages=("${run[@]}") ;;
-  all) packages=("${run[@]}" "${rest[@]}") ;;
-  bench) packages=("${run[@]}" "${rest[@]}" "${bench[@]}") ;;
-  *) echo "usage: $0 [run|all|bench]" >&2; exit 2 ;;
+  fuzz) packages=("${run[@]}" "${fuzz[@]}") ;;
+  all) packages=("${run[@]}" "${rest[@]}" "${fuzz[@]}") ;;
+  bench) packages=("${run[@]}" "${rest[@]}" "${fuzz[@]}" "${bench[@]}") ;;
+  *) echo "usage: $0 [run|fuzz|all|bench]" >&2; exit 2 ;;
 esac
 
 # One query for all of them: a package dpkg has never heard of is simply not listed.

@@ -59,7 +59,8 @@ int dpiFromResources(const char* resources) {
     found = std::strtod(value.addr, nullptr);
   XrmDestroyDatabase(database);
   if (!(found > baseDpi)) return baseDpi;
-  return static_cast<int>(std::min(std::lround(found), static_cast<long>(largestDpi)));
+  // Capped before it is rounded: lround has no answer for infinity or a value past long's range.
+  return static_cast<int>(std::lround(std::min(found, static_cast<double>(largestDpi))));
 }
 
 void readDesktopScale() {

@@ -42,7 +42,9 @@ bool parseWindowId(const char* text, unsigned long& id) {
   if (hex ? !std::isxdigit(first) : !std::isdigit(first)) return false;
   char* end = nullptr;
   errno = 0;
-  id = std::strtoul(digits, &end, hex ? 16 : 10);
+  // From the start, 0x included: base 16 takes one 0x of its own, so the digits after it would
+  // let a second one through ("0x0x1").
+  id = std::strtoul(text, &end, hex ? 16 : 10);
   return errno == 0 && *end == '\0' && id != 0;
 }
 

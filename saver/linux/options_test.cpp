@@ -35,10 +35,11 @@ const Row rows[] = {
     {"-install -mono -visual default --visual 0x21 -root", 'r', 0, false, false, true, false},
 };
 
+// The last: strtoul takes a 0x of its own, which must not let a second one through.
 const char* const refusedLines[] = {
     "-window-id",    "-window-id 0",   "-window-id -5", "-window-id 12abc",
     "-window-id 0x", "-window-id +12", "-visual",       "-frobnicate",
-    "root",          "---root",        "-Root",
+    "root",          "---root",        "-Root",         "-window-id 0X0xffffff",
 };
 
 // Splits `line` into words after the program's name and parses them.

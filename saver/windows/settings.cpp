@@ -3,19 +3,23 @@
 
 #include <windows.h>
 
+#include "saver/stored_choice.h"
+
+static_assert(registryDword == REG_DWORD, "stored_choice.h names another type REG_DWORD");
+
 namespace {
 const char* const settingsKey = "Software\\Waggler\\Screensaver";
 const char* const digitalTimeValue = "ShowDigitalTime";
 const char* const romanNumeralsValue = "RomanNumerals";
 const char* const slowTurnValue = "SlowTurn";
 
-// A DWORD value as a choice; anything else (absent, another type) leaves `choice` as it is.
+// A stored value as a choice; anything else (absent, another type) leaves `choice` as it is. A
+// value longer than a DWORD does not fit the buffer (ERROR_MORE_DATA) and is no choice either.
 void readChoice(HKEY key, const char* name, bool& choice) {
-  DWORD type = 0, value = 0, size = sizeof value;
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-          ERROR_SUCCESS &&
-      type == REG_DWORD && size == sizeof value)
-    choice = value != 0;
+  BYTE bytes[sizeof(DWORD)] = {};
+  DWORD type = 0, size = sizeof bytes;
+  if (RegQueryValueExA(key, name, nullptr, &type, bytes, &size) == ERROR_SUCCESS)
+    readStoredChoice(type, bytes, size, choice);
 }
 
 bool writeChoice(HKEY key, const char* name, bool choice) {

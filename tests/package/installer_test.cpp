@@ -1,6 +1,8 @@
 // The Windows installer, silent, under Wine in the tests' prefix: over the previous build it
-// leaves one uninstall entry, puts the programs, the Start-menu entry and the screensaver in
-// place, and both programs start from there; its uninstaller takes away everything of ours.
+// replaces that build's files, leaves one uninstall entry, puts the programs, the Start-menu
+// entry and the screensaver in place, keeps the start at sign-in, and both programs start from
+// there; the start at sign-in is there only when asked for; the uninstaller takes away
+// everything of ours.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,14 +23,22 @@ const char kUninstallKeys[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersio
 const char kEntry[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Waggler";
 const char kDesktop[] = "HKCU\\Control Panel\\Desktop";
 const char kSaverSettings[] = "HKCU\\Software\\Waggler\\Screensaver";
+const char kRunKey[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // A screensaver the user had chosen before, and how long they let Windows wait.
 const char kTheirSaver[] = "C:\\windows\\system32\\theirs.scr";
 const char kTheirWait[] = "420";
+// A program the user starts at sign-in.
+const char kTheirStart[] = "C:\\theirs\\clock.exe";
 // What a failed run may have left, in regedit's words.
 const char kNothingOfOurs[] =
     "[-HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Waggler]\n"
     "[-HKEY_CURRENT_USER\\Software\\Waggler]\n";
 const char kDesktopSection[] = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n";
+const char kRunSection[] =
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+    "\"Waggler\"=-\n";
+// What Wine's `reg query` says, with exit code 1, of a key that does not exist.
+const char kNoSuchKey[] = "Unable to find the specified registry key";
 
 // A string as regedit reads it: quoted, its backslashes doubled.
 std::string regString(std::string text) {
@@ -47,21 +57,25 @@ class WindowsInstaller : public ::testing::Test {
     ASSERT_FALSE(profile_.empty()) << "the prefix has no user profile";
     keepServer();
     ASSERT_NO_FATAL_FAILURE(removeOurs("\"SCRNSAVE.EXE\"=" + regString(kTheirSaver) + "\n" +
-                                       "\"ScreenSaveTimeOut\"=" + regString(kTheirWait) + "\n"));
+                                           "\"ScreenSaveTimeOut\"=" + regString(kTheirWait) + "\n",
+                                       "\"TheirClock\"=" + regString(kTheirStart) + "\n"));
   }
 
   void TearDown() override {
     keepServer();
-    removeOurs("\"SCRNSAVE.EXE\"=-\n\"ScreenSaveTimeOut\"=-\n");
+    removeOurs("\"SCRNSAVE.EXE\"=-\n\"ScreenSaveTimeOut\"=-\n", "\"TheirClock\"=-\n");
     stopWine(tools_, prefix_);
   }
 
-  // Takes away whatever a failed run may have left, and sets the user's screensaver values.
-  void removeOurs(const std::string& desktopValues) {
+  // Takes away whatever a failed run may have left, and sets the user's screensaver values and
+  // what they start at sign-in.
+  void removeOurs(const std::string& desktopValues, const std::string& runValues) {
     fs::remove_all(unixPath(folder()));
     fs::remove(unixPath(startMenuEntry()));
     const std::string file = prefix_ + "/drive_c/waggler-test.reg";
-    std::ofstream(file) << "REGEDIT4\n\n" << kNothingOfOurs << kDesktopSection << desktopValues;
+    std::ofstream(file) << "REGEDIT4\n\n"
+                        << kNothingOfOurs << kDesktopSection << desktopValues << kRunSection
+                        << runValues;
     RunResult r = wine({"regedit", "/S", "C:\\waggler-test.reg"});
     fs::remove(file);
     ASSERT_TRUE(r.finished && r.exitCode == 0) << "regedit failed: " << r.output;
@@ -94,10 +108,24 @@ class WindowsInstaller : public ::testing::Test {
     ASSERT_EQ(r.exitCode, 0) << r.output;
   }
 
+  // What `reg query` prints, empty when there is no such key. A query that fails otherwise or
+  // does not finish fails the test: it tells nothing of the key.
+  std::string query(std::vector<std::string> args) {
+    args.insert(args.begin(), {"reg", "query"});
+    const RunResult r = wine(args);
+    if (r.finished && r.exitCode == 0) return r.output;
+    if (r.finished && r.exitCode == 1 && r.output.find(kNoSuchKey) != std::string::npos) return "";
+    ADD_FAILURE() << joined(args) << " "
+                  << (r.finished ? "failed, exit code " + std::to_string(r.exitCode)
+                                 : std::string("did not finish"))
+                  << ": " << r.output;
+    return "";
+  }
+
   // A key's values, by name, as `reg query` lists them; none when there is no such key.
   std::map<std::string, std::string> values(const std::string& key) {
     std::map<std::string, std::string> found;
-    std::istringstream lines(wine({"reg", "query", key}).output);
+    std::istringstream lines(query({key}));
     for (std::string line; std::getline(lines, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       const auto type = line.find("    REG_");
@@ -109,7 +137,7 @@ class WindowsInstaller : public ::testing::Test {
   }
 
   int entriesNamedWaggler() {
-    std::istringstream lines(wine({"reg", "query", kUninstallKeys, "/s"}).output);
+    std::istringstream lines(query({kUninstallKeys, "/s"}));
     int count = 0;
     for (std::string line; std::getline(lines, line);)
       count += line.find("DisplayName    REG_SZ    Waggler") != std::string::npos;
@@ -131,15 +159,18 @@ class WindowsInstaller : public ::testing::Test {
   std::string profile_;
 };
 
-TEST_F(WindowsInstaller, SilentInstallOverThePreviousBuildLeavesOneEntryAndProgramsThatStart) {
-  ASSERT_NO_FATAL_FAILURE(run({WAGGLER_PREVIOUS_INSTALLER, "/S"}));
+TEST_F(WindowsInstaller, SilentInstallOverThePreviousBuildReplacesItKeepsChoicesAndStarts) {
+  ASSERT_NO_FATAL_FAILURE(run({WAGGLER_PREVIOUS_INSTALLER, "/S", "/AUTOSTART"}));
   ASSERT_EQ(values(kEntry)["DisplayVersion"], WAGGLER_PREVIOUS_VERSION);
+  const std::string retired = unixPath(folder() + "\\" + WAGGLER_RETIRED_FILE);
+  ASSERT_TRUE(fs::is_regular_file(retired)) << "the previous build should install " << retired;
   // The user's own screensaver settings, which an upgrade keeps.
   ASSERT_NO_FATAL_FAILURE(setValue(kSaverSettings, "SlowTurn", "0", "REG_DWORD"));
   ASSERT_NO_FATAL_FAILURE(run({WAGGLER_INSTALLER, "/S"}));
 
   for (const char* file : {"waggler.exe", "waggler.scr", "README.txt", "uninstall.exe"})
     EXPECT_TRUE(fs::is_regular_file(unixPath(folder() + "\\" + file))) << file;
+  EXPECT_FALSE(fs::exists(retired)) << "the upgrade left the previous build's " << retired;
   std::ifstream link(unixPath(startMenuEntry()), std::ios::binary);
   const std::string linked((std::istreambuf_iterator<char>(link)), {});
   EXPECT_NE(linked.find(folder() + "\\waggler.exe"), std::string::npos)
@@ -159,6 +190,8 @@ TEST_F(WindowsInstaller, SilentInstallOverThePreviousBuildLeavesOneEntryAndProgr
   EXPECT_EQ(desktop["SCRNSAVE.EXE"], folder() + "\\waggler.scr");
   EXPECT_EQ(desktop["ScreenSaveTimeOut"], kTheirWait);
   EXPECT_EQ(values(kSaverSettings)["SlowTurn"], "0x0");
+  EXPECT_EQ(values(kRunKey)["Waggler"], "\"" + folder() + "\\waggler.exe\"")
+      << "the upgrade should keep the start at sign-in";
 
   SessionOptions options;
   options.program = unixPath(folder() + "\\waggler.exe");
@@ -190,15 +223,22 @@ TEST_F(WindowsInstaller, SilentInstallOverThePreviousBuildLeavesOneEntryAndProgr
   saver->kill();
 }
 
-TEST_F(WindowsInstaller, SilentUninstallLeavesNothingOfOursAndTheirScreensaverAlone) {
+TEST_F(WindowsInstaller, SilentUninstallLeavesNothingOfOursAndTheirChoicesAlone) {
   for (const bool ours : {true, false}) {
-    SCOPED_TRACE(ours ? "Waggler chosen as the screensaver" : "theirs kept");
+    SCOPED_TRACE(ours ? "Waggler chosen as the screensaver and started at sign-in"
+                      : "theirs kept, no start at sign-in");
     ASSERT_NO_FATAL_FAILURE(setValue(kDesktop, "SCRNSAVE.EXE", kTheirSaver));
     if (ours)
-      ASSERT_NO_FATAL_FAILURE(run({WAGGLER_INSTALLER, "/S"}));
+      ASSERT_NO_FATAL_FAILURE(run({WAGGLER_INSTALLER, "/S", "/AUTOSTART"}));
     else
       ASSERT_NO_FATAL_FAILURE(run({WAGGLER_INSTALLER, "/S", "/NOSCREENSAVER"}));
     EXPECT_EQ(values(kDesktop)["SCRNSAVE.EXE"], ours ? folder() + "\\waggler.scr" : kTheirSaver);
+    auto signIn = values(kRunKey);
+    if (ours) {
+      EXPECT_EQ(signIn["Waggler"], "\"" + folder() + "\\waggler.exe\"");
+    } else {
+      EXPECT_EQ(signIn.count("Waggler"), 0u) << "a start at sign-in nobody asked for";
+    }
     ASSERT_NO_FATAL_FAILURE(setValue(kSaverSettings, "SlowTurn", "0", "REG_DWORD"));
 
     // Quoted program, then its switch.
@@ -221,6 +261,9 @@ TEST_F(WindowsInstaller, SilentUninstallLeavesNothingOfOursAndTheirScreensaverAl
       EXPECT_EQ(desktop["SCRNSAVE.EXE"], kTheirSaver);
     }
     EXPECT_EQ(desktop["ScreenSaveTimeOut"], kTheirWait);
+    signIn = values(kRunKey);
+    EXPECT_EQ(signIn.count("Waggler"), 0u) << "the start at sign-in stays";
+    EXPECT_EQ(signIn["TheirClock"], kTheirStart);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <climits>
 #include <ostream>
 #include <string>
 
@@ -74,7 +75,18 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"clipped to the window",
              {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
              {0, 0, 2560, 1080},
-             {{0, 0, 1920, 1080}, {1920, 0, 640, 1080}}}),
+             {{0, 0, 1920, 1080}, {1920, 0, 640, 1080}}},
+        // A window with no area gets an empty view, never a negative one.
+        Case{"a window without area", {}, {256, 0, 2, 0}, {{0, 0, 0, 0}}},
+        // Coordinates whose differences overflow an int: GL reaches the first INT_MAX pixels.
+        Case{"wider than an int counts",
+             {{-2000000000, 0, 2000000000, 1080}},
+             {-2000000000, 0, 2000000000, 1080},
+             {{0, 0, INT_MAX, 1080}}},
+        Case{"beyond what an int reaches",
+             {{0, -2000000000, 1920, -1999998920}, {0, 0, 1920, 1080}},
+             {0, -2000000000, 1920, 2000001080},
+             {{0, 2000000000, 1920, 1080}}}),
     [](const ::testing::TestParamInfo<Case>& info) {
       std::string name;
       for (const char* p = info.param.name; *p; ++p)
