@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/linux/desktop_scale.h"
+#include "platform/program_pixels.h"
 #include "tests/fuzz/promise.h"
 
 // libX11 1.8's quark lookup memcmps a new name with a stored one of the same signature over the
@@ -19,6 +20,6 @@ extern "C" const char* __asan_default_options() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string resources(reinterpret_cast<const char*>(data), size);
   const int dpi = platform::dpiFromResources(resources.c_str());
-  promise(dpi >= platform::baseDpi && dpi <= 480, "Xft.dpi reads as 96 to 480");
+  promise(dpi >= baseDpi && dpi <= 480, "Xft.dpi reads as 96 to 480");
   return 0;
 }
