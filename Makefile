@@ -63,11 +63,12 @@ linux-asan:
 	cmake --preset linux-asan $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux-asan -j $(JOBS)
 
-# Draws the icons in resources/icons afresh from the clock; a test checks they are current.
+# Draws the icons in resources/icons afresh from the clock, with the fonts the tests see; a test
+# checks they are current.
 icons: deps
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux --target make_icons
-	./build/linux/tools/make_icons resources/icons
+	FONTCONFIG_FILE=$(CURDIR)/tests/fonts.conf ./build/linux/tools/make_icons resources/icons
 
 # Takes docs/screenshot.png afresh from the program in a private X server.
 screenshot: deps
