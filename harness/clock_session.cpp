@@ -97,6 +97,10 @@ bool prepareWindowsExe(const std::string& path, std::vector<std::string>* argv, 
   return true;
 }
 
+bool startWineOfThePrefix(const std::string& displayName, std::string* error) {
+  return startWineHost(configuredWineTools(), configuredWinePrefix(), displayName, error);
+}
+
 void stopWineOfThePrefix() {
   stopWine(configuredWineTools(), configuredWinePrefix());
 }
@@ -112,6 +116,7 @@ const Program linuxProgram = {
     XK_Escape,
     prepareLinuxProgram,
     nullptr,
+    nullptr,
     checkOwnBox,
     findOwnButton,
 };
@@ -126,6 +131,7 @@ const Program windowsExe = {
     {nonClient::left, nonClient::top, nonClient::right, nonClient::bottom},
     XK_n,
     prepareWindowsExe,
+    startWineOfThePrefix,
     stopWineOfThePrefix,
     checkWindowsBox,
     findWindowsButton,
@@ -200,6 +206,7 @@ std::unique_ptr<ClockSession> ClockSession::start(const Program& program,
     }
   }
   env.push_back({"DISPLAY", s->displayName()});
+  if (program.startHost && !program.startHost(s->displayName(), error)) return nullptr;
   s->process_ = Process::start(argv, env, s->logPath_, error);
   if (!s->process_) return nullptr;
   return s;

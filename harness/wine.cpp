@@ -24,6 +24,26 @@ void stopWine(const WineTools& tools, const std::string& prefix) {
   runCommand({tools.wineserver, "-w"}, wineEnv(prefix), Millis(30000));
 }
 
+bool startWineHost(const WineTools& tools, const std::string& prefix,
+                   const std::string& displayName, std::string* error) {
+  Env env = wineEnv(prefix);
+  env.push_back({"DISPLAY", displayName});
+  // The server goes to the background at once; wineboot returns once the prefix has booted,
+  // leaving the desktop and services running in sessions of their own.
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{tools.wineserver, "-p"}, {tools.wine, "wineboot"}}) {
+    const RunResult run = runCommand(command, env, Millis(120000));
+    if (!run.finished || run.exitCode != 0) {
+      *error =
+          command[0] + " " + command[1] + " " +
+          (run.finished ? "failed with exit code " + std::to_string(run.exitCode) : "timed out") +
+          ": " + run.output;
+      return false;
+    }
+  }
+  return true;
+}
+
 namespace {
 
 // What a new prefix takes on disk (Wine copies its DLLs in) with room to run.

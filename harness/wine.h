@@ -28,6 +28,13 @@ bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool f
 // Ends every process of the prefix (`wineserver -k`) and waits for the server to go.
 void stopWine(const WineTools& tools, const std::string& prefix);
 
+// Starts the prefix's server to stay (`wineserver -p`) and boots it (`wine wineboot`) on the X
+// display `displayName`, both under the real clock, for a program then started under a frozen
+// one: a program that starts the server itself runs wineboot under its own clock, and Wine 10's
+// wineboot divides by zero when the clock stands still. stopWine ends them.
+bool startWineHost(const WineTools& tools, const std::string& prefix,
+                   const std::string& displayName, std::string* error);
+
 // The tools and prefix this build was configured with.
 WineTools configuredWineTools();
 std::string configuredWinePrefix();
