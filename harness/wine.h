@@ -21,7 +21,8 @@ Env wineEnv(const std::string& prefix);
 
 // Makes a prefix with wineboot and sets the X11 driver's Managed to N (without a window manager
 // Wine otherwise waits 2 s at every hide). With `fresh`, an existing prefix is removed first;
-// without, one that is ready is kept. Serialised by a lock file next to the prefix.
+// without, one that is ready is kept. Serialised by a lock file next to the prefix. A wineboot
+// that fails is tried once more only when the disk was short of room.
 bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool fresh,
                        std::string* error);
 
