@@ -1,6 +1,6 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build package deps deps-run linux linux-asan release windows icons screenshot \
+.PHONY: run test test-elsewhere build package deps deps-run linux linux-asan release windows icons screenshot \
   bench deps-bench check-debian13 check-debian12 \
   format clean
 
@@ -20,6 +20,14 @@ test: deps linux windows package linux-asan
 	@status=0; \
 	ctest --preset linux -j $(JOBS) || status=1; \
 	ctest --preset linux-asan -j $(JOBS) || status=1; \
+	exit $$status
+
+# The unit, render and e2e tests again as if the machine stood elsewhere: in Kolkata (half an
+# hour off the hour) in German, and in New York (summer time on the tests' dates) in French.
+test-elsewhere: deps linux
+	@status=0; \
+	ctest --preset linux-kolkata-de -j $(JOBS) || status=1; \
+	ctest --preset linux-new-york-fr -j $(JOBS) || status=1; \
 	exit $$status
 
 build: deps linux windows
