@@ -1,7 +1,7 @@
 # Two commands set everything up: `make run` starts the clock, `make test` runs every test.
 # Both install the Debian packages they need first: `run` only what the program needs.
-.PHONY: run test build package installer-pictures deps deps-run linux linux-asan release windows \
-  icons screenshot \
+.PHONY: run test test-elsewhere build package installer-pictures deps deps-run linux linux-asan \
+  release windows icons screenshot \
   bench deps-bench fuzz deps-fuzz check-debian13 check-debian12 \
   format clean
 
@@ -21,6 +21,14 @@ test: deps linux windows package linux-asan
 	@status=0; \
 	ctest --preset linux -j $(JOBS) || status=1; \
 	ctest --preset linux-asan -j $(JOBS) || status=1; \
+	exit $$status
+
+# The unit, render and e2e tests again as if the machine stood elsewhere: in Kolkata (half an
+# hour off the hour) in German, and in New York (summer time on the tests' dates) in French.
+test-elsewhere: deps linux
+	@status=0; \
+	ctest --preset linux-kolkata-de -j $(JOBS) || status=1; \
+	ctest --preset linux-new-york-fr -j $(JOBS) || status=1; \
 	exit $$status
 
 build: deps linux windows
@@ -69,11 +77,12 @@ linux-asan:
 	cmake --preset linux-asan $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux-asan -j $(JOBS)
 
-# Draws the icons in resources/icons afresh from the clock; a test checks they are current.
+# Draws the icons in resources/icons afresh from the clock, with the fonts the tests see; a test
+# checks they are current.
 icons: deps
 	cmake --preset linux $(CMAKE_ARGS) >/dev/null
 	cmake --build --preset linux --target make_icons
-	./build/linux/tools/make_icons resources/icons
+	FONTCONFIG_FILE=$(CURDIR)/tests/fonts.conf ./build/linux/tools/make_icons resources/icons
 
 # Takes docs/screenshot.png afresh from the program in a private X server.
 screenshot: deps

@@ -119,6 +119,14 @@ bool prepareWindowsExeAt192(const std::string& path, std::vector<std::string>* a
       path, argv, env, error);
 }
 
+bool startWineOfThePrefix(const std::string& displayName, std::string* error) {
+  return startWineHost(configuredWineTools(), configuredWinePrefix(), displayName, error);
+}
+
+bool startWineOfThePrefixAt192(const std::string& displayName, std::string* error) {
+  return startWineHost(configuredWineTools(), scaledWinePrefix(192), displayName, error);
+}
+
 void stopWineOfThePrefix() {
   stopWine(configuredWineTools(), configuredWinePrefix());
 }
@@ -138,6 +146,7 @@ const Program linuxProgram = {
     XK_Escape,
     prepareLinuxProgram,
     nullptr,
+    nullptr,
     checkOwnBox,
     findOwnButton,
 };
@@ -152,6 +161,7 @@ const Program windowsExe = {
     {nonClient::left, nonClient::top, nonClient::right, nonClient::bottom},
     XK_n,
     prepareWindowsExe,
+    startWineOfThePrefix,
     stopWineOfThePrefix,
     checkWindowsBox,
     findWindowsButton,
@@ -166,6 +176,7 @@ const Program windowsExeAt192 = {
     {0, 0, 0, 0},
     XK_n,
     prepareWindowsExeAt192,
+    startWineOfThePrefixAt192,
     stopWineOfThePrefixAt192,
     checkWindowsBox,
     findWindowsButton,
@@ -240,6 +251,7 @@ std::unique_ptr<ClockSession> ClockSession::start(const Program& program,
     }
   }
   env.push_back({"DISPLAY", s->displayName()});
+  if (program.startHost && !program.startHost(s->displayName(), error)) return nullptr;
   s->process_ = Process::start(argv, env, s->logPath_, error);
   if (!s->process_) return nullptr;
   return s;

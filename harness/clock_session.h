@@ -38,6 +38,10 @@ struct Program {
   // The command line and environment that start `path`; false, with a reason, when it cannot.
   bool (*prepare)(const std::string& path, std::vector<std::string>* argv, Env* env,
                   std::string* error);
+  // Starts what must run before the program, on its X display and under the real clock even
+  // when the program's clock is faked (Wine's server); false, with a reason, when it cannot.
+  // May be null.
+  bool (*startHost)(const std::string& displayName, std::string* error);
   void (*cleanUp)();  // after the program has gone; may be null
   // What its box titled `title` shows against `text` and its `buttons` (without mnemonic
   // marks): empty when everything matches, else what differs.

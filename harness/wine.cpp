@@ -24,6 +24,26 @@ void stopWine(const WineTools& tools, const std::string& prefix) {
   runCommand({tools.wineserver, "-w"}, wineEnv(prefix), Millis(30000));
 }
 
+bool startWineHost(const WineTools& tools, const std::string& prefix,
+                   const std::string& displayName, std::string* error) {
+  Env env = wineEnv(prefix);
+  env.push_back({"DISPLAY", displayName});
+  // The server goes to the background at once; wineboot returns once the prefix has booted,
+  // leaving the desktop and services running in sessions of their own.
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{tools.wineserver, "-p"}, {tools.wine, "wineboot"}}) {
+    const RunResult run = runCommand(command, env, Millis(120000));
+    if (!run.finished || run.exitCode != 0) {
+      *error =
+          command[0] + " " + command[1] + " " +
+          (run.finished ? "failed with exit code " + std::to_string(run.exitCode) : "timed out") +
+          ": " + run.output;
+      return false;
+    }
+  }
+  return true;
+}
+
 namespace {
 
 // What a new prefix takes on disk (Wine copies its DLLs in) with room to run.
@@ -36,8 +56,8 @@ long long freeMegabytes(const std::string& path) {
 }
 
 // wineboot on a full disk fails at once and without a word, as it cannot write why. The disk
-// of a shared machine may fill for a while: the failure says how much room there was, and after
-// a quick failure a second try waits up to a minute for room first.
+// of a shared machine may fill for a while: the failure says how much room there was, and when
+// it was short a second try waits up to a minute for room first. Any other failure stands.
 bool bootPrefix(const WineTools& tools, const std::string& prefix, const Env& env,
                 std::string* error) {
   const std::string parent = std::filesystem::path(prefix).parent_path();
@@ -51,11 +71,12 @@ bool bootPrefix(const WineTools& tools, const std::string& prefix, const Env& en
     std::filesystem::remove_all(prefix, ec);
     RunResult boot = runCommand({tools.wineboot, "-i"}, env, Millis(180000));
     if (boot.finished && boot.exitCode == 0) return true;
+    const long long room = freeMegabytes(parent);
     failures += "wineboot -i failed (" +
                 (boot.finished ? "exit code " + std::to_string(boot.exitCode) : "timed out") +
-                ", " + std::to_string(freeMegabytes(parent)) + " MB free beside the prefix, " +
+                ", " + std::to_string(room) + " MB free beside the prefix, " +
                 std::to_string(freeMegabytes("/tmp")) + " MB in /tmp): " + boot.output + "\n";
-    if (!boot.finished) break;
+    if (!boot.finished || room >= kPrefixMegabytes) break;
   }
   *error = failures;
   return false;

@@ -21,13 +21,20 @@ Env wineEnv(const std::string& prefix);
 
 // Makes a prefix with wineboot and sets the X11 driver's Managed to N (without a window manager
 // Wine otherwise waits 2 s at every hide). With `fresh`, an existing prefix is removed first;
-// without, one that is ready is kept. Serialised by a lock file next to the prefix.
+// without, one that is ready is kept. Serialised by a lock file next to the prefix. A wineboot
+// that fails is tried once more only when the disk was short of room.
 bool prepareWinePrefix(const WineTools& tools, const std::string& prefix, bool fresh,
                        std::string* error);
 
 // Ends every process of the prefix (`wineserver -k`) and waits for the server to go.
 void stopWine(const WineTools& tools, const std::string& prefix);
 
+// Starts the prefix's server to stay (`wineserver -p`) and boots it (`wine wineboot`) on the X
+// display `displayName`, both under the real clock, for a program then started under a frozen
+// one: a program that starts the server itself runs wineboot under its own clock, and Wine 10's
+// wineboot divides by zero when the clock stands still. stopWine ends them.
+bool startWineHost(const WineTools& tools, const std::string& prefix,
+                   const std::string& displayName, std::string* error);
 // The tests' prefix at another scale: the same settings, and LogPixels at `dpi`, as a user's
 // choice of 200 % leaves it (Wine reads it as its server starts).
 std::string scaledWinePrefix(int dpi);

@@ -13,6 +13,8 @@
 # release with the downloads, and 4 GB more for the last run's system with its builds);
 # DEBIAN_MIRROR the archive (default http://deb.debian.org/debian).
 # It needs root for debootstrap, chroot and mounts, and runs itself through sudo otherwise.
+# Without the room a run needs it says so and exits with 75 (EX_TEMPFAIL), having started
+# nothing, so that a caller can tell a disk too full from a failure.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -32,6 +34,22 @@ base=$cache/base        # the bootstrapped system, never run in
 root=$cache/root        # the last run's copy of it
 debs=$cache/archives    # apt's downloads, shared by every run
 mkdir -p "$cache" "$debs/partial"
+
+# The room a test run takes, in MB: the copied system with its packages and build trees at most,
+# and a first run's bootstrapped system and downloads besides. The last run's system goes first.
+run_mb=5000
+first_mb=1200
+if [ "$mode" = test ]; then
+  rm -rf --one-file-system "$root"
+  need=$run_mb
+  [ -f "$base/.complete" ] || need=$((need + first_mb))
+  free=$(df -Pm "$cache" | awk 'NR == 2 { print $4 }')
+  if [ "$free" -lt "$need" ]; then
+    echo "Not enough room for a fresh Debian $release: $free MB free in $cache, a run needs" \
+      "$need MB; none was started."
+    exit 75
+  fi
+fi
 
 if [ "$mode" = test ] && [ ! -f "$base/.complete" ]; then
   command -v debootstrap >/dev/null || {
@@ -62,7 +80,6 @@ fi
 
 if [ "$mode" = test ]; then
   echo "Copying a fresh system and the working tree"
-  rm -rf --one-file-system "$root"
   cp -a "$base" "$root"
   mkdir -p "$root/root/waggler"
   git -C "$repo" ls-files -z --cached --others --exclude-standard |

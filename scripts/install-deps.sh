@@ -17,10 +17,13 @@ rest=(
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth x11-utils x11-xkb-utils x11-xserver-utils xfonts-base xdotool imagemagick faketime
   lintian desktop-file-utils appstream libxml2-utils nsis
+  tzdata locales
 )
 # Debian's default clang (14 in Debian 12, 19 in 13); its runtimes, libFuzzer's among them, are
 # only recommended by it.
 fuzz=(clang libclang-rt-dev)
+# The tests run once more elsewhere: in these locales (and time zones, from tzdata).
+test_locales=(de_DE fr_FR)
 bench=(linux-perf xscreensaver-gl xdaliclock)
 case "$group" in
   run) packages=("${run[@]}") ;;
@@ -37,11 +40,22 @@ missing=()
 for p in "${packages[@]}"; do
   grep -qx "$p" <<<"$installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$group" != run ]; then
+  for l in "${test_locales[@]}"; do
+    # locale -a spells them de_DE.utf8.
+    if ! locale -a | grep -qx "$l.utf8"; then
+      echo "Generating the locale $l.UTF-8"
+      $sudo localedef -i "$l" -c -f UTF-8 "$l.UTF-8"
+    fi
+  done
+fi

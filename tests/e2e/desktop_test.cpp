@@ -76,24 +76,26 @@ std::string iconProblems(::Display* display, ::Window window) {
   return problems;
 }
 
-// Where the clock's window stands, once its dial is drawn and two grabs in a row agree.
-Rect stillClientArea(ClockSession& session) {
+// Where the clock's window stands, once its dial is drawn and two grabs in a row agree; fails
+// the test when either never happens.
+void stillClientArea(ClockSession& session, Rect* still) {
   Window clock = 0;
-  showClock(session, &clock);
-  if (!clock) return {};
+  ASSERT_NO_FATAL_FAILURE(showClock(session, &clock));
   const auto client = session.drawnClientArea(clock, kStartTimeout);
-  if (!client) return {};
+  ASSERT_TRUE(client) << "no dial drawn in the clock's window" << session.context("dial");
   Picture previous = session.x().grabScreen();
-  pollUntil(
+  const bool stood = pollUntil(
       kShowTimeout,
       [&] {
         Picture now = session.x().grabScreen();
-        const bool still = differingPixels(previous, now, *client) == 0;
+        const bool same = differingPixels(previous, now, *client) == 0;
         previous = now;
-        return still;
+        return same;
       },
       Millis(100));
-  return *client;
+  ASSERT_TRUE(stood) << "the clock's picture never stood still for two grabs in a row within "
+                     << kShowTimeout.count() << " ms" << session.context("still");
+  *still = *client;
 }
 
 struct ClockAtRest {
@@ -110,9 +112,10 @@ ClockAtRest runClock(int dpi, std::unique_ptr<ClockSession>* session) {
   options.env = kTimersRun;
   if (dpi) options.xResources = "Xft.dpi: " + std::to_string(dpi);
   startSession(linuxProgram, options, session);
-  if (!*session) return {};
   ClockAtRest run;
-  run.client = stillClientArea(**session);
+  if (!*session) return run;
+  stillClientArea(**session, &run.client);
+  if (::testing::Test::HasFatalFailure()) return run;
   run.screen = (*session)->x().grabScreen();
   keepScreenshot((*session)->x(), "dpi-" + (dpi ? std::to_string(dpi) : std::string("none")));
   return run;

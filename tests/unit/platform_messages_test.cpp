@@ -43,7 +43,7 @@ class PlatformEvents : public ::testing::Test {
     ASSERT_NE(window, nullptr);
     ASSERT_NE(window->sdl, nullptr);
     // The paint that showing asks for comes first after the focus; take it out of the way.
-    MSG paint = nextMessagePastFocus();
+    MSG paint = nextMessagePastFocus({window});
     ASSERT_EQ(paint.message, static_cast<UINT>(WM_PAINT));
   }
   void TearDown() override { DestroyWindow(window); }
@@ -314,12 +314,14 @@ TEST_F(PlatformEvents, ADestroyedWindowsWaitingMessagesAndTimersGoWithIt) {
   SetTimer(window, 1, 10, nullptr);
   pushMotion(other, 5, 5);
   pushKey(window, SDL_KEYDOWN, SDLK_b);
-  MSG message = nextMessagePastFocus();  // both events are queued now; the move comes first
+  // Both events are queued now; the move comes first. Showing `other` moved the focus to it.
+  MSG message = nextMessagePastFocus({window, other});
   EXPECT_EQ(message.hwnd, other);
   EXPECT_EQ(message.message, static_cast<UINT>(WM_MOUSEMOVE));
   DestroyWindow(window);
   EXPECT_FALSE(KillTimer(window, 1));
-  message = nextMessagePastFocus();
+  // Nothing more may reach the destroyed window, not even word that it lost the focus.
+  message = nextMessagePastFocus({other});
   EXPECT_EQ(message.hwnd, other);
   EXPECT_EQ(message.message, static_cast<UINT>(WM_PAINT));
   DestroyWindow(other);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/linux/window.h"
@@ -66,12 +68,17 @@ inline MSG nextMessage() {
   return message;
 }
 
-// The next message that is not a focus change. Showing a window focuses it, as Windows does
-// before the first paint; so does SDL 2.32's dummy driver (Debian 13), where 2.26's never does.
-inline MSG nextMessagePastFocus() {
-  MSG message = nextMessage();
-  while (message.message == WM_SETFOCUS || message.message == WM_KILLFOCUS) message = nextMessage();
-  return message;
+// The next message that is not a focus change of one of `focusable`: showing a window focuses
+// it, as Windows does before the first paint, and takes the focus from the window that had it;
+// so does SDL 2.32's dummy driver (Debian 13), where 2.26's never does. A focus message to any
+// other window, a destroyed one above all, is returned like any other message.
+inline MSG nextMessagePastFocus(std::initializer_list<HWND> focusable) {
+  for (;;) {
+    const MSG message = nextMessage();
+    const bool focus = message.message == WM_SETFOCUS || message.message == WM_KILLFOCUS;
+    if (!focus || std::find(focusable.begin(), focusable.end(), message.hwnd) == focusable.end())
+      return message;
+  }
 }
 
 // How many recorded messages have this identifier.
