@@ -92,6 +92,11 @@ double fineDetail(const Picture& picture) {
   return meanDifference(cut(picture, {0, 0, again.width, again.height}), again);
 }
 
+Rect dialCentre(const Rect& area) {
+  const int side = std::min(area.width, area.height) * 6 / 10;
+  return {area.x + (area.width - side) / 2, area.y + (area.height - side) / 2, side, side};
+}
+
 Rect creditLineBox(const Picture& screen, const Rect& client) {
   int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
   for (int y = client.y + client.height * 9 / 10; y < client.y + client.height; ++y)

@@ -40,11 +40,14 @@ Picture halved(const Picture& picture);
 // The mean difference of two pictures of one size, per channel (0 to 255).
 double meanDifference(const Picture& a, const Picture& b);
 // How much fine detail a picture holds: the mean difference between it and itself halved and
-// doubled again (each pixel of the half repeated 2 by 2). The clock's client area drawn at 192
-// dpi holds about 2.8; the 96-dpi one stretched to that size, about 1.5.
+// doubled again (each pixel of the half repeated 2 by 2). The dial's centre (dialCentre) drawn
+// at 192 dpi holds about 2.5; the 96-dpi one stretched to that size, about 1.2.
 double fineDetail(const Picture& picture);
 // Between the two: a picture with more was drawn at its size, not stretched.
-constexpr double kDrawnAtItsSize = 2.2;
+constexpr double kDrawnAtItsSize = 1.9;
+// The middle of an area that shows the clock: a square of six tenths of its shorter side, the
+// honeycomb, the bee and some numerals, with no border or frame in it.
+Rect dialCentre(const Rect& area);
 // Where the credit line stands in the client area `client` of `screen`, relative to the client
 // area: the box of its grey as the lights leave it (35 to 55) in the bottom tenth, right of the
 // numeral 6, where nothing else is that grey. Empty when there is none.

@@ -226,7 +226,7 @@ TEST(LinuxDesktop, AChangeOfXftDpiWhileRunningRedrawsTheClockAtTheNewScale) {
   EXPECT_NEAR(credit.height, 2 * beforeCredit.height, 2)
       << "the credit line's glyphs were not made again at 192" << session->context("credit");
   // Drawn at the screen's resolution, not the 96-dpi picture stretched.
-  const double detail = fineDetail(cut(screen, *after));
+  const double detail = fineDetail(cut(screen, dialCentre(*after)));
   EXPECT_GT(detail, kDrawnAtItsSize)
       << "the picture at 192 holds little detail: " << detail << session->context("detail");
 }
