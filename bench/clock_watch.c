@@ -22,6 +22,9 @@ enum {
 
 static unsigned char hour_any[HOUR_ANGLES], hour_arabic[HOUR_ANGLES], hour_roman[HOUR_ANGLES];
 static unsigned char seconds_drawn[DAY_SECONDS], dance_drawn[DANCE_POSITIONS];
+/* Digital times passed over between two frames that showed the digital time, the second more than
+ * a second of the clock after the first: a frame that came late, not a time left undrawn. */
+static unsigned char seconds_between_late_frames[DAY_SECONDS];
 static unsigned long frames, dance_phase_frames[4];
 static pid_t owner;
 
@@ -112,6 +115,10 @@ void glClear(unsigned mask) {
   if (real) real(mask);
 }
 
+static int unreached(int second) {
+  return !seconds_drawn[second] && !seconds_between_late_frames[second];
+}
+
 static void save(void) {
   const char* path = getenv("SOAK_WATCH_FILE");
   char partial[PATH_MAX];
@@ -119,18 +126,21 @@ static void save(void) {
   if (snprintf(partial, sizeof partial, "%s.part", path) >= (int)sizeof partial) return;
   FILE* file = fopen(partial, "w");
   if (!file) return;
-  int any = 0, arabic = 0, roman = 0, seconds = 0, dance = 0;
+  int any = 0, arabic = 0, roman = 0, seconds = 0, passed_over = 0, dance = 0;
   for (int i = 0; i < HOUR_ANGLES; ++i) {
     any += hour_any[i];
     arabic += hour_arabic[i];
     roman += hour_roman[i];
   }
-  for (int i = 0; i < DAY_SECONDS; ++i) seconds += seconds_drawn[i];
+  for (int i = 0; i < DAY_SECONDS; ++i) {
+    seconds += seconds_drawn[i];
+    passed_over += !seconds_drawn[i] && seconds_between_late_frames[i];
+  }
   for (int i = 0; i < DANCE_POSITIONS; ++i) dance += dance_drawn[i];
   fprintf(file, "frames %lu\n", frames);
   fprintf(file, "dance_start_ms %lld\n", dance_start_ms);
   fprintf(file, "hour_angles %d %d %d %d\n", any, arabic, roman, HOUR_ANGLES);
-  fprintf(file, "digital_seconds %d %d\n", seconds, DAY_SECONDS);
+  fprintf(file, "digital_seconds %d %d %d\n", seconds, DAY_SECONDS, passed_over);
   fprintf(file, "dance_positions %d %d\n", dance, DANCE_POSITIONS);
   fprintf(file, "dance_phase_frames %lu %lu %lu %lu\n", dance_phase_frames[0],
           dance_phase_frames[1], dance_phase_frames[2], dance_phase_frames[3]);
@@ -138,15 +148,15 @@ static void save(void) {
   fprintf(file, "late_frames %lu\n", late_frames);
   fprintf(file, "drawn_rate %.4f %.1f\n", drawn_mono_s > 0 ? drawn_s / drawn_mono_s : 0.0,
           drawn_mono_s);
-  /* The digital times never drawn, as ranges, the longest first few. */
+  /* The first few ranges of digital times never drawn nor passed over by a late frame. */
   int listed = 0;
   for (int i = 0; i < DAY_SECONDS && listed < 8;) {
-    if (seconds_drawn[i]) {
+    if (!unreached(i)) {
       ++i;
       continue;
     }
     int end = i;
-    while (end + 1 < DAY_SECONDS && !seconds_drawn[end + 1]) ++end;
+    while (end + 1 < DAY_SECONDS && unreached(end + 1)) ++end;
     fprintf(file, "missing %d:%02d:%02d %d:%02d:%02d\n", i / 3600, i / 60 % 60, i % 60,
             end / 3600, end / 60 % 60, end % 60);
     ++listed;
@@ -207,6 +217,8 @@ static void frame_done(void) {
       if (time_ran && (step == 0 || ran(step, mono_step))) {
         drawn_s += step;
         drawn_mono_s += mono_step;
+        for (int passed = last_digital + 1; step >= 2 && passed % DAY_SECONDS != frame_digital; ++passed)
+          seconds_between_late_frames[passed % DAY_SECONDS] = 1;
       }
     }
     last_digital = frame_digital;
