@@ -44,16 +44,16 @@ fi
 # waggle run (the bee far along it, the dance line long behind it).
 held_instant=
 hold_clock() {
-  local start_ms base shift into
+  local start_ms base ahead into
   if [[ -z $held_instant ]]; then
     start_ms=$(awk '$1 == "dance_start_ms" { print $2 }' "$watch_file" 2>/dev/null)
     [[ -n $start_ms && $start_ms != -1 ]] || return 1
     base=$((start_ms / 1000 - start_ms / 1000 % 86400 + 86400 + 3 * 3600))
-    for ((shift = 0; shift < 6; shift++)); do
-      into=$((((base + shift) * 1000 - start_ms) % 6000))
+    for ((ahead = 0; ahead < 6; ahead++)); do
+      into=$((((base + ahead) * 1000 - start_ms) % 6000))
       ((into >= 1000 && into < 2000)) && break
     done
-    held_instant=$(date -d "@$((base + shift))" '+%Y-%m-%d %H:%M:%S')
+    held_instant=$(date -d "@$((base + ahead))" '+%Y-%m-%d %H:%M:%S')
   fi
   now
   held_at_ms=$now_ms
