@@ -28,10 +28,14 @@ static unsigned char seconds_between_late_frames[DAY_SECONDS];
 static unsigned long frames, dance_phase_frames[4];
 static pid_t owner;
 
-/* The frame in progress, on the thread that draws: from its first clear to its swap. */
+/* The frame in progress, on the thread that draws: from its first clear to its swap. Each reading
+ * of the wall clock keeps the monotonic time it was made at: a frame can stall between reading
+ * the time and presenting it, so steps are measured between readings. */
 static __thread int in_frame, dance_read;
-static long long frame_wall_ms; /* the wall clock as the dance read it */
+static long long frame_wall_ms, frame_wall_mono_us; /* the wall clock as the dance read it */
+static long long last_read_mono_us;                 /* when the wall clock was read last */
 static int frame_digital = -1, frame_arabic, frame_roman;
+static long long frame_digital_mono_us;
 
 static long long dance_start_ms = -1;
 static long long last_wall_ms = -1, last_mono_us = -1;
@@ -40,10 +44,9 @@ static int last_digital = -1;
 static long long last_digital_mono_us = -1;
 static double drawn_s, drawn_mono_s; /* the same for the digital time drawn */
 static double speed = 1.0;
-/* Frames that came more than a second of the clock's time after the one before: at a speed, the
- * digital times between them were never drawn. */
+/* Frames that read the digital time more than a second of the clock after the one before: at a
+ * speed, the digital times between them were never drawn. */
 static unsigned long late_frames;
-static long long last_frame_mono_us = -1;
 
 #define REAL(name, type) \
   static __typeof__(type) real; \
@@ -66,10 +69,14 @@ __attribute__((constructor)) static void start(void) {
 int clock_gettime(clockid_t clock, struct timespec* t) {
   REAL("clock_gettime", int (*)(clockid_t, struct timespec*));
   int result = real ? real(clock, t) : -1;
-  if (result == 0 && clock == CLOCK_REALTIME && in_frame && !dance_read) {
-    dance_read = 1;
-    /* In whole milliseconds, as the clock keeps them. */
-    frame_wall_ms = t->tv_sec * 1000LL + t->tv_nsec / 1000000;
+  if (result == 0 && clock == CLOCK_REALTIME && in_frame) {
+    last_read_mono_us = mono_us();
+    if (!dance_read) {
+      dance_read = 1;
+      /* In whole milliseconds, as the clock keeps them. */
+      frame_wall_ms = t->tv_sec * 1000LL + t->tv_nsec / 1000000;
+      frame_wall_mono_us = last_read_mono_us;
+    }
   }
   return result;
 }
@@ -97,7 +104,10 @@ void glCallLists(int n, unsigned type, const void* lists) {
   if (in_frame && type == GL_UNSIGNED_BYTE_ && lists) {
     const char* text = lists;
     int seconds = digital_seconds(text, n);
-    if (seconds >= 0) frame_digital = seconds;
+    if (seconds >= 0 && frame_digital < 0) {
+      frame_digital = seconds;
+      frame_digital_mono_us = last_read_mono_us; /* the reading it was made from */
+    }
     else if (n <= 2 && all_of(text, n, "0123456789")) frame_arabic = 1;
     else if (n <= 4 && all_of(text, n, "IVX")) frame_roman = 1;
   }
@@ -176,9 +186,6 @@ static void frame_done(void) {
   if (!in_frame) return;
   in_frame = 0;
   ++frames;
-  const long long now_us = mono_us();
-  if (last_frame_mono_us >= 0 && (now_us - last_frame_mono_us) / 1e6 > 1.0 / speed) ++late_frames;
-  last_frame_mono_us = now_us;
   int time_ran = 0;
   if (dance_read) {
     if (dance_start_ms < 0) dance_start_ms = frame_wall_ms;
@@ -197,7 +204,7 @@ static void frame_done(void) {
     ++dance_phase_frames[into_dance < 2000 ? 0 : into_dance < 3000 ? 1 : into_dance < 5000 ? 2 : 3];
     if (last_wall_ms >= 0) {
       double wall_step = (frame_wall_ms - last_wall_ms) / 1000.0;
-      double mono_step = (now_us - last_mono_us) / 1e6;
+      double mono_step = (frame_wall_mono_us - last_mono_us) / 1e6;
       time_ran = ran(wall_step, mono_step);
       if (time_ran) {
         run_wall_s += wall_step;
@@ -205,13 +212,14 @@ static void frame_done(void) {
       }
     }
     last_wall_ms = frame_wall_ms;
-    last_mono_us = now_us;
+    last_mono_us = frame_wall_mono_us;
   }
   if (frame_digital >= 0) {
     seconds_drawn[frame_digital] = 1;
     if (last_digital >= 0) {
       double step = (frame_digital - last_digital + DAY_SECONDS) % DAY_SECONDS;
-      double mono_step = (now_us - last_digital_mono_us) / 1e6;
+      double mono_step = (frame_digital_mono_us - last_digital_mono_us) / 1e6;
+      if (mono_step > 1.0 / speed) ++late_frames;
       /* Whole seconds: a step of none is the time still inside its second, and counts while
        * the wall clock runs. */
       if (time_ran && (step == 0 || ran(step, mono_step))) {
@@ -222,7 +230,7 @@ static void frame_done(void) {
       }
     }
     last_digital = frame_digital;
-    last_digital_mono_us = now_us;
+    last_digital_mono_us = frame_digital_mono_us;
   } else {
     last_digital = -1;
   }
