@@ -1,6 +1,8 @@
 /* Preloaded into a program by bench/soak.sh and bench/bench.sh. It counts the frames presented
  * (SDL_GL_SwapWindow, or glXSwapBuffers or eglSwapBuffers for a program that calls them itself):
  * - SOAK_FRAME_FILE: the count, rewritten every 50 frames and at exit;
+ * - SOAK_GL_ERRORS: when set, each frame's GL errors, asked before its swap and reported on standard
+ *   error, for a program built without GL checks of its own (the hack);
  * - BENCH_SWAP_FILE: the wall-clock microsecond at which each swap returned, appended every 50;
  * - BENCH_PHASE_FILE: when each step of start-up ended, from BENCH_EXEC_US (the microsecond of
  *   exec) to the end of the first swap, written once that swap is done.
@@ -84,6 +86,24 @@ static void flush_swaps(void) {
   pending_count = 0;
 }
 
+/* Every error flag the frame raised, reported for the first ten frames that raised any. */
+static void report_gl_errors(void) {
+  static int wanted = -1, frames_reported;
+  static unsigned (*get_error)(void);
+  if (wanted < 0) {
+    wanted = getenv("SOAK_GL_ERRORS") != NULL;
+    if (wanted) *(void**)&get_error = dlsym(RTLD_DEFAULT, "glGetError");
+  }
+  if (!wanted || !get_error) return;
+  unsigned error;
+  /* Each flag reads back once; a bound keeps a lost context from holding the frame here. */
+  for (int flags = 0; flags < 8 && (error = get_error()) != 0; ++flags) {
+    if (frames_reported < 10)
+      fprintf(stderr, "frame_counter: GL error 0x%04X in frame %lu\n", error, frames + 1);
+    if (flags == 0) ++frames_reported;
+  }
+}
+
 static void swapped(void) {
   unsigned long count = __atomic_add_fetch(&frames, 1, __ATOMIC_RELAXED);
   pending[pending_count++] = now_us();
@@ -101,12 +121,14 @@ static void swapped(void) {
 
 void SDL_GL_SwapWindow(void* window) {
   REAL("SDL_GL_SwapWindow", void (*)(void*));
+  report_gl_errors();
   if (real) real(window);
   swapped();
 }
 
 void glXSwapBuffers(void* display, unsigned long drawable) {
   REAL("glXSwapBuffers", void (*)(void*, unsigned long));
+  report_gl_errors();
   if (real) real(display, drawable);
   swapped();
 }

@@ -1,12 +1,10 @@
 // Device contexts, pixel formats and GL contexts on SDL. A window's SDL window is made when
 // its pixel format is chosen, because on X11 the GL visual is fixed when the window is created.
-#include <malloc.h>
-
 #include <algorithm>
 #include <iterator>
 
 #include "platform/linux/failure_notes.h"
-#include "platform/linux/timers.h"
+#include "platform/linux/freed_memory.h"
 #include "platform/linux/window.h"
 
 // A GL rendering context made for a window's pixel format.
@@ -128,24 +126,11 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
   return TRUE;
 }
 
-// The software renderer allocates and frees megabytes in every frame, more the more it draws,
-// and the C library would keep the highest such peak resident for good. Every few seconds,
-// after a frame, the free pages go back, so the clock holds what it draws now.
-namespace {
-void returnFreedMemory() {
-  static std::uint64_t due = 0;
-  const std::uint64_t now = platform::nowMs();
-  if (now < due) return;
-  due = now + 5000;
-  malloc_trim(0);
-}
-}  // namespace
-
 BOOL SwapBuffers(HDC dc) {
   HWND window = windowOf(dc);
   if (!window || !window->sdl || !window->formatSet) return FALSE;
   SDL_GL_SwapWindow(window->sdl);
-  returnFreedMemory();
+  platform::returnFreedMemory();
   return TRUE;
 }
 
