@@ -14,9 +14,9 @@
 #include <unistd.h>
 
 enum {
-  HOUR_ANGLES = 720,       /* the bee's direction moves with each minute of 12 hours */
-  DAY_SECONDS = 86400,     /* the digital time, 0:00:00 to 23:59:59 */
-  DANCE_POSITIONS = 600,   /* the 6 s dance, in steps of 10 ms */
+  HOUR_ANGLES = 720,     /* the bee's direction moves with each minute of 12 hours */
+  DAY_SECONDS = 86400,   /* the digital time, 0:00:00 to 23:59:59 */
+  DANCE_POSITIONS = 600, /* the 6 s dance, in steps of 10 ms */
   GL_UNSIGNED_BYTE_ = 0x1401,
 };
 
@@ -48,7 +48,7 @@ static double speed = 1.0;
  * speed, the digital times between them were never drawn. */
 static unsigned long late_frames;
 
-#define REAL(name, type) \
+#define REAL(name, type)        \
   static __typeof__(type) real; \
   if (!real) *(void**)&real = dlsym(RTLD_NEXT, name)
 
@@ -107,9 +107,10 @@ void glCallLists(int n, unsigned type, const void* lists) {
     if (seconds >= 0 && frame_digital < 0) {
       frame_digital = seconds;
       frame_digital_mono_us = last_read_mono_us; /* the reading it was made from */
-    }
-    else if (n <= 2 && all_of(text, n, "0123456789")) frame_arabic = 1;
-    else if (n <= 4 && all_of(text, n, "IVX")) frame_roman = 1;
+    } else if (n <= 2 && all_of(text, n, "0123456789"))
+      frame_arabic = 1;
+    else if (n <= 4 && all_of(text, n, "IVX"))
+      frame_roman = 1;
   }
   if (real) real(n, type, lists);
 }
@@ -154,7 +155,8 @@ static void save(void) {
   fprintf(file, "dance_positions %d %d\n", dance, DANCE_POSITIONS);
   fprintf(file, "dance_phase_frames %lu %lu %lu %lu\n", dance_phase_frames[0],
           dance_phase_frames[1], dance_phase_frames[2], dance_phase_frames[3]);
-  fprintf(file, "wall_rate %.4f %.1f\n", run_mono_s > 0 ? run_wall_s / run_mono_s : 0.0, run_mono_s);
+  fprintf(file, "wall_rate %.4f %.1f\n", run_mono_s > 0 ? run_wall_s / run_mono_s : 0.0,
+          run_mono_s);
   fprintf(file, "late_frames %lu\n", late_frames);
   fprintf(file, "drawn_rate %.4f %.1f\n", drawn_mono_s > 0 ? drawn_s / drawn_mono_s : 0.0,
           drawn_mono_s);
@@ -167,8 +169,8 @@ static void save(void) {
     }
     int end = i;
     while (end + 1 < DAY_SECONDS && unreached(end + 1)) ++end;
-    fprintf(file, "missing %d:%02d:%02d %d:%02d:%02d\n", i / 3600, i / 60 % 60, i % 60,
-            end / 3600, end / 60 % 60, end % 60);
+    fprintf(file, "missing %d:%02d:%02d %d:%02d:%02d\n", i / 3600, i / 60 % 60, i % 60, end / 3600,
+            end / 60 % 60, end % 60);
     ++listed;
     i = end + 1;
   }
@@ -225,7 +227,8 @@ static void frame_done(void) {
       if (time_ran && (step == 0 || ran(step, mono_step))) {
         drawn_s += step;
         drawn_mono_s += mono_step;
-        for (int passed = last_digital + 1; step >= 2 && passed % DAY_SECONDS != frame_digital; ++passed)
+        for (int passed = last_digital + 1; step >= 2 && passed % DAY_SECONDS != frame_digital;
+             ++passed)
           seconds_between_late_frames[passed % DAY_SECONDS] = 1;
       }
     }

@@ -1,8 +1,8 @@
 /* Preloaded into a program by bench/soak.sh and bench/bench.sh. It counts the frames presented
  * (SDL_GL_SwapWindow, or glXSwapBuffers or eglSwapBuffers for a program that calls them itself):
  * - SOAK_FRAME_FILE: the count, rewritten every 50 frames and at exit;
- * - SOAK_GL_ERRORS: when set, each frame's GL errors, asked before its swap and reported on standard
- *   error, for a program built without GL checks of its own (the hack);
+ * - SOAK_GL_ERRORS: when set, each frame's GL errors, asked before its swap and reported on
+ * standard error, for a program built without GL checks of its own (the hack);
  * - BENCH_SWAP_FILE: the wall-clock microsecond at which each swap returned, appended every 50;
  * - BENCH_PHASE_FILE: when each step of start-up ended, from BENCH_EXEC_US (the microsecond of
  *   exec) to the end of the first swap, written once that swap is done.
@@ -26,8 +26,8 @@ static long long now_us(void) {
 
 /* Start-up steps, in the order they end; 0 while a step has not ended. */
 enum { LOADED, VIDEO, CONTEXT, LISTS, SHOWN, FRAME_START, FRAME_END, STEPS };
-static const char* const step_names[STEPS] = {"loaded",  "video", "context",    "lists",
-                                              "shown", "tick",  "first_swap"};
+static const char* const step_names[STEPS] = {"loaded", "video", "context",   "lists",
+                                              "shown",  "tick",  "first_swap"};
 static long long step_end[STEPS];
 static int windows_asked, windows_made;
 
@@ -115,7 +115,7 @@ static void swapped(void) {
   if (count % 50 == 0) save(count);
 }
 
-#define REAL(name, type) \
+#define REAL(name, type)        \
   static __typeof__(type) real; \
   if (!real) *(void**)&real = dlsym(RTLD_NEXT, name)
 
