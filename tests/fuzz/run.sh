@@ -5,7 +5,7 @@
 # build/fuzz/corpus/NAME; its log and any input that broke it go to build/fuzz/logs. Prints each
 # fuzzer's closing figures, and fails when any fuzzer found something.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 # One fuzzer to a source file, named after the parser it drives.
 fuzzers=()
 for source in tests/fuzz/*.cpp; do fuzzers+=("$(basename "$source" .cpp)"); done
