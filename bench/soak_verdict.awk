@@ -7,7 +7,7 @@
 {
   t[n] = $1 / 60000; rss[n] = $2 / 1024; anon[n] = $3 / 1024
   threads[n] = $4; files[n] = $5; frames[n] = $6; tag[n] = $7
-  if ($7 == "warm" && warm == "") warm = n
+  if ($7 == "warm" && !have_warm) { warm = n; have_warm = 1 }
   n++
 }
 
@@ -16,7 +16,7 @@ function clock_hours(minutes) {
 }
 
 END {
-  if (warm == "") {
+  if (!have_warm) {
     print "warm-up          never over"
     print "fail the run never left its warm-up, so nothing after it was judged"
     exit
