@@ -107,21 +107,24 @@ sample() {
   entries=("/proc/$pid/fd/"*)
   rss_kb=$rss anon_kb=$anon threads=$count open_files=${#entries[@]}
 }
-# Memory changes within each frame, and the clock and the hack give freed memory back every 5 s:
-# the least anonymous memory of samples every half second over $1 seconds (its resident size
-# beside it), with threads and open files at their highest, so that a rise is never hidden.
-least_sample() {
-  local i count=$(($1 * 2 + 1)) best_anon='' best_rss most_threads most_files
+# Memory changes within each frame, and the clock and the hack give freed memory back every 5 s,
+# so a single reading lands either just after that or a frame's worth of memory (about 1 MiB)
+# above: the middle anonymous memory of samples every half second over $1 seconds (its resident
+# size beside it), which is the state the program spends most of its time in, with threads and
+# open files at their highest, so that a rise is never hidden. (The least of them was one state
+# or the other by chance: flat runs read as growing by 1 MiB.)
+typical_sample() {
+  local i count=$(($1 * 2 + 1)) most_threads most_files
+  local -a readings=()
   for ((i = 0; i < count; i++)); do
     ((i == 0)) || pause_ms 500
     sample || return 1
-    if [[ -z $best_anon ]] || ((anon_kb < best_anon)); then
-      best_anon=$anon_kb best_rss=$rss_kb
-    fi
+    readings+=("$anon_kb $rss_kb")
     ((i == 0 || threads > most_threads)) && most_threads=$threads
     ((i == 0 || open_files > most_files)) && most_files=$open_files
   done
-  anon_kb=$best_anon rss_kb=$best_rss threads=$most_threads open_files=$most_files
+  read -r anon_kb rss_kb < <(printf '%s\n' "${readings[@]}" | sort -n | sed -n "$((count / 2 + 1))p")
+  threads=$most_threads open_files=$most_files
 }
 frames_so_far() {
   frames=0

@@ -209,7 +209,7 @@ find_stray_key() {
 
 # What a frame allocates and frees depends on what it draws, so memory is compared in one state:
 # the start-up options (and the digital time at a speed), text size 4, the camera reset, 8 s still,
-# the least memory over the last 5. Its picture is taken with the wall clock held at one instant
+# the middle memory of the last 5. Its picture is taken with the wall clock held at one instant
 # for half a second, and checked against the warm-up's.
 reference_sample() {
   local k at
@@ -237,7 +237,7 @@ reference_sample() {
     fi
   fi
   release_clock
-  least_sample 5 || return 1
+  typical_sample 5 || return 1
   record_sample "$1"
   next_reference=$((now_ms + reference_ms))
 }

@@ -134,9 +134,9 @@ echo "soak: tour over after $(awk -v m=$tour_ms 'BEGIN { printf "%.1f", m / 6000
 printf '  %s\n' "${tour_lines[@]}"
 
 # --- The long run -------------------------------------------------------------------------------
-# The hack has no still state to hold: a reference sample is the least memory over 10 s.
+# The hack has no still state to hold: a reference sample is the middle memory of 10 s.
 reference_sample() {
-  least_sample 10 || return 1
+  typical_sample 10 || return 1
   now
   record_sample "$1"
   next_reference=$((now_ms + 600000))
