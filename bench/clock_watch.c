@@ -13,6 +13,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "summary_file.h"
+
 enum {
   HOUR_ANGLES = 720,     /* the bee's direction moves with each minute of 12 hours */
   DAY_SECONDS = 86400,   /* the digital time, 0:00:00 to 23:59:59 */
@@ -131,11 +133,9 @@ static int unreached(int second) {
 }
 
 static void save(void) {
-  const char* path = getenv("SOAK_WATCH_FILE");
   char partial[PATH_MAX];
-  if (!path || getpid() != owner) return;
-  if (snprintf(partial, sizeof partial, "%s.part", path) >= (int)sizeof partial) return;
-  FILE* file = fopen(partial, "w");
+  const char* path;
+  FILE* file = open_summary("SOAK_WATCH_FILE", owner, partial, &path);
   if (!file) return;
   int any = 0, arabic = 0, roman = 0, seconds = 0, passed_over = 0, dance = 0;
   for (int i = 0; i < HOUR_ANGLES; ++i) {
@@ -174,8 +174,7 @@ static void save(void) {
     ++listed;
     i = end + 1;
   }
-  int failed = fclose(file) != 0;
-  if (!failed) rename(partial, path);
+  put_summary(file, 0, partial, path);
 }
 
 /* A frame's step of time counts as running when it moved forward by no more than three times the

@@ -15,6 +15,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "summary_file.h"
+
 static unsigned long frames;
 static pid_t owner; /* a forked child must not write a stale count */
 
@@ -57,16 +59,11 @@ static void write_phases(void) {
 }
 
 static void save(unsigned long count) {
-  const char* path = getenv("SOAK_FRAME_FILE");
   char partial[PATH_MAX];
-  if (!path || getpid() != owner) return;
-  if (snprintf(partial, sizeof partial, "%s.part", path) >= (int)sizeof partial) return;
-  FILE* file = fopen(partial, "w");
+  const char* path;
+  FILE* file = open_summary("SOAK_FRAME_FILE", owner, partial, &path);
   if (!file) return;
-  int failed = fprintf(file, "%lu\n", count) < 0;
-  failed |= fclose(file) != 0;
-  /* Renamed into place so a reader never sees a half-written number. */
-  if (!failed) rename(partial, path);
+  put_summary(file, fprintf(file, "%lu\n", count) < 0, partial, path);
 }
 
 /* Swap times wait here and go out 50 at a time, so the file costs one write a second. */
